@@ -1,0 +1,18 @@
+#pragma once
+// The tables of the shop database. Text compares without Latin case; dates are stored as
+// yyyy-mm-dd text so that like and range comparisons work on them.
+
+#include <QString>
+
+class Connection;
+
+inline constexpr int kSchemaVersion = 1;
+inline constexpr const char* kSuperAdmin = "超级管理员";
+
+// Creates every table and index in an empty, open database.
+void CreateSchema(Connection& connection);
+// Makes a new encrypted database file holding the schema and the super administrator, whose
+// stored password is given already hashed. Refuses to overwrite an existing file.
+void CreateDatabase(const QString& path, const QString& adminStoredPassword);
+// The names of the six tables, in the order they are created.
+const char* const* TableNames();
