@@ -1,0 +1,336 @@
+#include "app/MAIN.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/QrPicture.h"
+#include "app/Skins.h"
+#include "common/Clock.h"
+#include "common/Dialogs.h"
+#include "common/IniFile.h"
+#include "common/Maker.h"
+#include "common/Sql.h"
+#include "common/UserSettings.h"
+#include "data/Errors.h"
+#include "data/dm.h"
+
+namespace {
+
+const char* const kDefaultSaleNumber = "CJG121122000002";
+const char* const kDefaultSaleCounter = "1";
+
+QString SaleNumberSection() { return QStringLiteral("官网 ") + QLatin1String(kMakerWebAddress); }
+QString CounterSection() { return QStringLiteral("永久免费"); }
+
+QFont PixelFont(const QString& family, int pixels, bool bold = false) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// A toolbar picture: one character on a coloured tile.
+QIcon ToolIcon(const QString& mark, const QColor& colour) {
+    QPixmap pixmap(48, 48);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawRoundedRect(QRectF(2, 2, 44, 44), 9, 9);
+    painter.setPen(Qt::white);
+    painter.setFont(PixelFont(QStringLiteral("华文中宋"), 28, true));
+    painter.drawText(QRectF(2, 2, 44, 44), Qt::AlignCenter, mark);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Tdmfm& dm, QString configPath, QWidget* parent)
+    : QMainWindow(parent), m_dm(dm), m_configPath(std::move(configPath)) {
+    setWindowTitle(QStringLiteral("晨岚POS收银软件 V2.2"));
+    setFont(PixelFont(QStringLiteral("宋体"), 16));
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    BuildHeader(column);
+    m_saleGridBox = new QWidget(central);
+    m_saleGridBox->setFixedHeight(344);
+    m_saleGridArea = new QVBoxLayout(m_saleGridBox);
+    m_saleGridArea->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_saleGridBox);
+    BuildBottom(column);
+    setCentralWidget(central);
+    BuildStatusBar();
+    BuildSaleGridMenu();
+    ReadSaleCounters();
+    // The client area is 980 × 642; it may grow (maximise) but not shrink below that.
+    setMinimumSize(980, 642);
+    resize(980, 642);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(490, 321));
+}
+
+void TMainForm::ReadSaleCounters() {
+    IniFile ini(m_configPath);
+    if (!ini.Load()) Dialogs::ShowWarning(QStringLiteral("无法读取配置文件 %1：%2").arg(m_configPath, ini.ErrorString()));
+    m_saleNumber = ini.Value(SaleNumberSection(), QStringLiteral("number"), QLatin1String(kDefaultSaleNumber));
+    m_saleCounter = ini.Value(CounterSection(), QStringLiteral("number0"), QLatin1String(kDefaultSaleCounter));
+    m_saleNumberLabel->setText(m_saleNumber);
+}
+
+bool TMainForm::SaveSaleCounters() {
+    IniFile ini(m_configPath);
+    // Keep whatever else the file holds.
+    ini.Load();
+    ini.SetValue(SaleNumberSection(), QStringLiteral("number"), m_saleNumber);
+    ini.SetValue(CounterSection(), QStringLiteral("number0"), m_saleCounter);
+    if (ini.Save()) return true;
+    Dialogs::ShowError(QStringLiteral("无法保存销售流水号到 %1：%2").arg(m_configPath, ini.ErrorString()));
+    return false;
+}
+
+void TMainForm::BuildHeader(QVBoxLayout* column) {
+    auto* header = new QWidget(this);
+    header->setFixedHeight(97);
+    auto* layout = new QVBoxLayout(header);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* banner = new QLabel(QStringLiteral("晨岚POS收银软件"), header);
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setFixedHeight(56);
+    banner->setAlignment(Qt::AlignCenter);
+    banner->setFont(PixelFont(QStringLiteral("华文中宋"), 35, true));
+    layout->addWidget(banner);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(8, 4, 8, 4);
+    row->addWidget(new QLabel(QStringLiteral("商品编码/条形码："), header));
+    m_entry = new QLineEdit(header);
+    m_entry->setFixedWidth(233);
+    m_entry->setAttribute(Qt::WA_InputMethodEnabled, false);  // codes are Latin letters and digits
+    row->addWidget(m_entry);
+    m_lookupButton = new QPushButton(QStringLiteral("商品..."), header);
+    row->addWidget(m_lookupButton);
+    row->addSpacing(40);
+    row->addWidget(new QLabel(QStringLiteral("销售流水号："), header));
+    m_saleNumberLabel = new QLabel(header);
+    m_saleNumberLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    row->addWidget(m_saleNumberLabel);
+    row->addStretch(1);
+    layout->addLayout(row);
+    column->addWidget(header);
+}
+
+void TMainForm::BuildBottom(QVBoxLayout* column) {
+    auto* bottom = new QWidget(this);
+    auto* row = new QHBoxLayout(bottom);
+    row->setContentsMargins(4, 6, 4, 4);
+
+    auto* totals = new QWidget(bottom);
+    totals->setObjectName(QStringLiteral("totalsBox"));
+    totals->setFixedSize(449, 145);
+    // Its own sheet keeps the sky blue under every skin.
+    totals->setStyleSheet(QStringLiteral("#totalsBox { background-color: #87cefa; border: 1px solid #4682b4; }"
+                                         "#totalsBox QLabel { color: #000000; background: transparent; }"));
+    totals->setAttribute(Qt::WA_StyledBackground);
+    auto* totalsLayout = new QVBoxLayout(totals);
+    m_totalLabel = new QLabel(QStringLiteral("共:0.00元"), totals);
+    m_totalLabel->setFont(PixelFont(QStringLiteral("宋体"), 56, true));
+    m_countLabel = new QLabel(QStringLiteral("商品数量：0"), totals);
+    m_countLabel->setFont(PixelFont(QStringLiteral("宋体"), 29));
+    totalsLayout->addWidget(m_totalLabel);
+    totalsLayout->addWidget(m_countLabel);
+    row->addWidget(totals, 0, Qt::AlignTop);
+
+    BuildToolbar(bottom, row);
+
+    auto* qr = new QLabel(bottom);
+    qr->setFixedSize(80, 80);
+    qr->setPixmap(QPixmap::fromImage(QrPicture(QLatin1String(kMakerWebUrl), 80)));
+    qr->setToolTip(QLatin1String(kMakerWebAddress));
+    row->addWidget(qr, 0, Qt::AlignBottom | Qt::AlignRight);
+    column->addWidget(bottom, 1);
+}
+
+void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
+    struct Command {
+        const char* caption;
+        const char* mark;  // the character on the button's picture
+        const char* colour;
+    };
+    const Command commands[] = {{"结 账", "结", "#d9534f"},   {"商品管理", "商", "#2e7d32"},
+                                {"销售明细", "明", "#1565c0"}, {"销售单", "单", "#6a1b9a"},
+                                {"数据备份", "备", "#ef6c00"}, {"设 置", "设", "#455a64"},
+                                {"技术支持", "技", "#00838f"}};
+    auto* bar = new QWidget(parent);
+    auto* buttons = new QHBoxLayout(bar);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(4);
+    for (const Command& command : commands) {
+        auto* button = new QToolButton(bar);
+        button->setText(QString::fromUtf8(command.caption));
+        button->setIcon(ToolIcon(QString::fromUtf8(command.mark), QColor(QLatin1String(command.colour))));
+        button->setIconSize(QSize(40, 40));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setFixedSize(62, 72);
+        button->setFont(PixelFont(QStringLiteral("宋体"), 13));
+        button->setToolTip(button->text());
+        button->setToolTipDuration(2000);
+        buttons->addWidget(button);
+        m_toolButtons << button;
+    }
+    buttons->addStretch(1);
+
+    m_settingsMenu = new QMenu(this);
+    m_changePasswordAction = m_settingsMenu->addAction(QStringLiteral("修改密码"));
+    m_userAdminAction = m_settingsMenu->addAction(QStringLiteral("用户管理"));
+    m_settingsMenu->addSeparator();
+    for (int i = 0; i < kSkinCount; ++i)
+        connect(m_settingsMenu->addAction(SkinName(i)), &QAction::triggered, this, [this, i] { ChooseSkin(i); });
+    ToolButton(QStringLiteral("设 置"))->setMenu(m_settingsMenu);
+    ToolButton(QStringLiteral("设 置"))->setPopupMode(QToolButton::InstantPopup);
+
+    m_supportMenu = new QMenu(this);
+    m_supportMenu->addAction(QStringLiteral("软件升级"));
+    connect(m_supportMenu->addAction(QStringLiteral("官方网站")), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QLatin1String(kMakerWebUrl))); });
+    m_supportMenu->addAction(QString::fromUtf8(kSupportContact));
+    m_supportMenu->addAction(QStringLiteral("关于..."));
+    ToolButton(QStringLiteral("技术支持"))->setMenu(m_supportMenu);
+    ToolButton(QStringLiteral("技术支持"))->setPopupMode(QToolButton::InstantPopup);
+
+    row->addWidget(bar, 1, Qt::AlignTop);
+}
+
+QToolButton* TMainForm::ToolButton(const QString& caption) const {
+    for (QToolButton* button : m_toolButtons)
+        if (button->text() == caption) return button;
+    return nullptr;
+}
+
+void TMainForm::BuildStatusBar() {
+    const int widths[4] = {300, 300, 200, 300};
+    for (int i = 0; i < 4; ++i) {
+        m_statusPanels[i] = new QLabel(this);
+        m_statusPanels[i]->setFixedWidth(widths[i]);
+        m_statusPanels[i]->setAlignment(i == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        statusBar()->addWidget(m_statusPanels[i]);
+    }
+    m_statusPanels[1]->setText(QStringLiteral("操作员："));
+    m_statusPanels[3]->setText(QLatin1String(kMakerWebAddress));
+}
+
+void TMainForm::BuildSaleGridMenu() {
+    m_saleGridMenu = new QMenu(this);
+    m_saleGridMenu->addAction(QStringLiteral("修改销售单价"));
+    m_saleGridMenu->addAction(QStringLiteral("修改数量"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    m_saleGridMenu->addAction(QStringLiteral("删除单个商品"))->setShortcut(QKeySequence(Qt::Key_Delete));
+    m_saleGridMenu->addAction(QStringLiteral("删除全部"));
+    m_saleGridMenu->addSeparator();
+    connect(m_saleGridMenu->addAction(QStringLiteral("结 账")), &QAction::triggered, this, [this] { OpenPayment(); });
+}
+
+void TMainForm::ShowOperator(const QString& user) { m_statusPanels[1]->setText(QStringLiteral("操作员：") + user); }
+
+void TMainForm::HideAdminCommands() {
+    ToolButton(QStringLiteral("商品管理"))->setVisible(false);
+    m_changePasswordAction->setVisible(false);
+    m_userAdminAction->setVisible(false);
+}
+
+void TMainForm::OpenWindowOnce(QPointer<QWidget>& window, const std::function<QWidget*()>& make) {
+    if (!window) {
+        window = make();
+        return;
+    }
+    if (window->isMinimized()) window->showNormal();
+    window->setVisible(true);
+    window->raise();
+    window->activateWindow();
+    window->setFocus();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous()) ShowSteps();
+}
+
+void TMainForm::ShowSteps() {
+    m_dm.OpenSaleTables();
+    QPalette tips = QToolTip::palette();
+    tips.setColor(QPalette::ToolTipBase, QColor(255, 194, 134));
+    tips.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(tips);
+    m_saleDate = Clock::Today();
+    const int skin = SkinFromSetting(UserSettings::Read(QStringLiteral("skin")));
+    if (skin >= 0) ApplySkin(skin);
+    m_statusPanels[2]->setText(QStringLiteral("今天：") + Clock::Today().toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void TMainForm::ChooseSkin(int index) {
+    ApplySkin(index);
+    if (!UserSettings::Write(QStringLiteral("skin"), QString::number(index)))
+        Dialogs::ShowWarning(QStringLiteral("无法保存皮肤设置，下次启动将使用原来的皮肤。"));
+}
+
+bool TMainForm::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate && m_sessionId == 0 && m_loginPrompt && !m_loginShowing) {
+        // The login is modal; it runs after the activation has been dispatched.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_sessionId != 0 || m_loginShowing) return;
+                m_loginShowing = true;
+                m_loginPrompt();
+                m_loginShowing = false;
+                if (m_sessionId == 0) close();
+            },
+            Qt::QueuedConnection);
+    }
+    return handled;
+}
+
+void TMainForm::RecordSessionEnd() {
+    const QString now = Clock::Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    RunCommand(m_dm.ADOQuery1, QStringLiteral("update rz set jtime=? where id=?"), {now, m_sessionId});
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (m_sessionId != 0) {
+        try {
+            RecordSessionEnd();
+        } catch (const EDatabaseError& error) {
+            // Without the session end the window stays open, so nothing is saved half.
+            Dialogs::ShowError(error.Message());
+            event->ignore();
+            return;
+        }
+    }
+    SaveSaleCounters();
+    event->accept();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The grid takes what the header, the bottom area and the status bar leave: the outer
+    // height minus 320 pixels, counting the usual 22-pixel caption and border.
+    m_saleGridBox->setFixedHeight(qMax(100, height() + 22 - 320));
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The main window: the checkout screen of the cash desk, with its toolbar, menus and status
+// bar. It owns the sale number, the sale counter, the sale date and the session id.
+
+#include <QDate>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+#include "common/MainFormOps.h"
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QToolButton;
+class QVBoxLayout;
+class Tdmfm;
+
+class TMainForm : public QMainWindow, public MainFormOps {
+    Q_OBJECT
+public:
+    // Reads the sale number and counter from configPath; touches no database.
+    TMainForm(Tdmfm& dm, QString configPath, QWidget* parent = nullptr);
+
+    // MainFormOps; the checkout parts fill these in.
+    void AddProductByCode() override {}
+    void ReloadSaleGrid() override {}
+    void RefreshSaleTotals() override {}
+    void ClearOpenSale() override {}
+    void OpenPayment() override {}
+    QLineEdit* EntryField() override { return m_entry; }
+    int SessionId() const override { return m_sessionId; }
+    void SetSessionId(int id) override { m_sessionId = id; }
+    void ShowOperator(const QString& user) override;
+    void HideAdminCommands() override;
+
+    // Shows an existing modeless window again, or makes one (it shows itself).
+    void OpenWindowOnce(QPointer<QWidget>& window, const std::function<QWidget*()>& make);
+    // Run when the window becomes active without a session; a login that fails leaves the
+    // session id at 0 and the main window closes.
+    void SetLoginPrompt(std::function<void()> prompt) { m_loginPrompt = std::move(prompt); }
+
+    const QString& SaleNumber() const { return m_saleNumber; }
+    const QString& SaleCounter() const { return m_saleCounter; }
+    QDate SaleDate() const { return m_saleDate; }
+    // Writes the sale number and counter to config.ini; false (after a message) when it cannot.
+    bool SaveSaleCounters();
+
+    // For the windows and tests that need the parts.
+    QLabel* TotalLabel() const { return m_totalLabel; }
+    QLabel* CountLabel() const { return m_countLabel; }
+    QLabel* SaleNumberLabel() const { return m_saleNumberLabel; }
+    QLabel* StatusPanel(int index) const { return m_statusPanels[index]; }
+    QVBoxLayout* SaleGridArea() const { return m_saleGridArea; }
+    QToolButton* ToolButton(const QString& caption) const;
+    QMenu* SettingsMenu() const { return m_settingsMenu; }
+    QMenu* SupportMenu() const { return m_supportMenu; }
+    QMenu* SaleGridMenu() const { return m_saleGridMenu; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void ReadSaleCounters();
+    void BuildHeader(QVBoxLayout* column);
+    void BuildBottom(QVBoxLayout* column);
+    void BuildToolbar(QWidget* parent, class QHBoxLayout* row);
+    void BuildStatusBar();
+    void BuildSaleGridMenu();
+    void ShowSteps();
+    void ChooseSkin(int index);
+    void RecordSessionEnd();
+
+    Tdmfm& m_dm;
+    QString m_configPath;
+    QString m_saleNumber;
+    QString m_saleCounter;
+    QDate m_saleDate;
+    int m_sessionId = 0;
+    bool m_loginShowing = false;
+    std::function<void()> m_loginPrompt;
+
+    QLineEdit* m_entry = nullptr;
+    QPushButton* m_lookupButton = nullptr;
+    QLabel* m_saleNumberLabel = nullptr;
+    QWidget* m_saleGridBox = nullptr;
+    QVBoxLayout* m_saleGridArea = nullptr;
+    QLabel* m_totalLabel = nullptr;
+    QLabel* m_countLabel = nullptr;
+    QLabel* m_statusPanels[4] = {};
+    QList<QToolButton*> m_toolButtons;
+    QMenu* m_settingsMenu = nullptr;
+    QMenu* m_supportMenu = nullptr;
+    QMenu* m_saleGridMenu = nullptr;
+    QAction* m_changePasswordAction = nullptr;
+    QAction* m_userAdminAction = nullptr;
+};

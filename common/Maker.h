@@ -1,0 +1,8 @@
+#pragma once
+// The maker's identity, defined once: the web address is also the name of the config.ini
+// section that keeps the sale number, so it must never change between versions.
+
+inline constexpr const char* kMakerWebAddress = "www.chenlan-pos.example";
+inline constexpr const char* kMakerWebUrl = "http://www.chenlan-pos.example/";
+inline constexpr const char* kMakerEmail = "service@chenlan-pos.example";
+inline constexpr const char* kSupportContact = "客服电话：010-0000 0000";
