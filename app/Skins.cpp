@@ -98,6 +98,11 @@ bool ApplySkin(int index) {
     return true;
 }
 
+void ApplyDefaultSkin() {
+    qApp->setStyleSheet(QString());
+    g_current = -1;
+}
+
 int CurrentSkin() { return g_current; }
 
 int SkinFromSetting(const QString& stored) {

@@ -8,6 +8,8 @@ inline constexpr int kSkinCount = 5;
 QString SkinName(int index);
 // Restyles the whole application; an index outside 0..4 changes nothing. False then.
 bool ApplySkin(int index);
+// The built-in look the program starts with.
+void ApplyDefaultSkin();
 // The skin in use: -1 for the built-in default.
 int CurrentSkin();
 // The stored skin text to apply: "0".."4" give the index, anything else -1 (keep the current).

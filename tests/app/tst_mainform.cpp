@@ -1,0 +1,212 @@
+// The main window's start, show and close: config.ini counters, skins, the session end.
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QStringEncoder>
+#include <QToolButton>
+#include <QtTest>
+
+#include "app/MAIN.h"
+#include "app/Skins.h"
+#include "common/Application.h"
+#include "common/Clock.h"
+#include "common/IniFile.h"
+#include "common/UserSettings.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestDatabase.h"
+
+namespace {
+
+QString ConfigPath(const TestDatabase& t) { return t.Folder() + QStringLiteral("/config.ini"); }
+
+QString ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+void ClearUserSettings() {
+    QSettings settings(QStringLiteral("qelvarin"), QStringLiteral("raz"));
+    settings.clear();
+    settings.sync();
+}
+
+}  // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void firstStartUsesDefaultsAndWritesConfigAtClose();
+    void writtenCountersAreReadBack();
+    void configFromGbkFileIsRead();
+    void storedSkinAppliesAtShow_data();
+    void storedSkinAppliesAtShow();
+    void choosingSkinStoresIt();
+    void showStepsAndLayout();
+    void closeRecordsSessionEnd();
+    void failedSessionEndKeepsWindowOpen();
+};
+
+void TestMainForm::init() {
+    ClearUserSettings();
+    ApplyDefaultSkin();
+    Clock::SetFixed(QDateTime(QDate(2026, 12, 11), QTime(9, 30, 0)));
+}
+
+void TestMainForm::firstStartUsesDefaultsAndWritesConfigAtClose() {
+    TestDatabase t;
+    {
+        TMainForm form(t.dm(), ConfigPath(t));
+        QCOMPARE(form.SaleNumberLabel()->text(), QStringLiteral("CJG121122000002"));
+        QCOMPARE(form.SaleCounter(), QStringLiteral("1"));
+        form.show();
+        QVERIFY(form.close());
+    }
+    const QString text = ReadFile(ConfigPath(t));
+    QVERIFY2(text.contains(QStringLiteral("[官网 www.chenlan-pos.example]\nnumber=CJG121122000002\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("[永久免费]\nnumber0=1\n")), qPrintable(text));
+    QCOMPARE(t.Count(QStringLiteral("rz")), 0);  // no session, no log row
+}
+
+void TestMainForm::writtenCountersAreReadBack() {
+    TestDatabase t;
+    IniFile ini(ConfigPath(t));
+    ini.SetValue(QStringLiteral("其他"), QStringLiteral("keep"), QStringLiteral("yes"));
+    ini.SetValue(QStringLiteral("官网 www.chenlan-pos.example"), QStringLiteral("number"), QStringLiteral("SYY261211000042 "));
+    ini.SetValue(QStringLiteral("永久免费"), QStringLiteral("number0"), QStringLiteral("42"));
+    QVERIFY(ini.Save());
+    {
+        TMainForm form(t.dm(), ConfigPath(t));
+        QCOMPARE(form.SaleNumber(), QStringLiteral("SYY261211000042"));  // an INI value loses its edge blanks
+        QCOMPARE(form.SaleCounter(), QStringLiteral("42"));
+        form.show();
+        form.close();
+    }
+    IniFile after(ConfigPath(t));
+    QVERIFY(after.Load());
+    QCOMPARE(after.Value(QStringLiteral("其他"), QStringLiteral("keep")), QStringLiteral("yes"));
+    QCOMPARE(after.Value(QStringLiteral("永久免费"), QStringLiteral("number0")), QStringLiteral("42"));
+}
+
+void TestMainForm::configFromGbkFileIsRead() {
+    TestDatabase t;
+    QStringEncoder gbk("GBK");
+    QVERIFY(gbk.isValid());
+    const QByteArray bytes =
+        gbk(QStringLiteral("[官网 www.chenlan-pos.example]\r\nnumber=CJG2439000015\r\n[永久免费]\r\nnumber0=15\r\n"));
+    WriteFile(ConfigPath(t), bytes);
+    TMainForm form(t.dm(), ConfigPath(t));
+    QCOMPARE(form.SaleNumber(), QStringLiteral("CJG2439000015"));
+    QCOMPARE(form.SaleCounter(), QStringLiteral("15"));
+}
+
+void TestMainForm::storedSkinAppliesAtShow_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("skin");
+    QTest::newRow("4") << "4" << 4;
+    QTest::newRow("0") << "0" << 0;
+    QTest::newRow("5 does not exist") << "5" << -1;
+    QTest::newRow("letter") << "x" << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("missing") << "(none)" << -1;
+}
+
+void TestMainForm::storedSkinAppliesAtShow() {
+    QFETCH(QString, stored);
+    QFETCH(int, skin);
+    if (stored != QLatin1String("(none)")) UserSettings::Write(QStringLiteral("skin"), stored);
+    TestDatabase t;
+    ApplyDefaultSkin();  // a fresh start
+    TMainForm form(t.dm(), ConfigPath(t));
+    form.show();
+    QCOMPARE(CurrentSkin(), skin);
+    QCOMPARE(qApp->styleSheet().isEmpty(), skin == -1);
+}
+
+void TestMainForm::choosingSkinStoresIt() {
+    TestDatabase t;
+    TMainForm form(t.dm(), ConfigPath(t));
+    const QList<QAction*> entries = form.SettingsMenu()->actions();
+    QStringList captions;
+    for (QAction* a : entries) captions << a->text();
+    QCOMPARE(captions, QStringList({"修改密码", "用户管理", "", "黑色经典(皮肤)", "蓝色幻想(皮肤)", "梦幻天空(皮肤)",
+                                    "黑色遐想(皮肤)", "梦想成真(皮肤)"}));
+    entries.last()->trigger();
+    QCOMPARE(UserSettings::Read(QStringLiteral("skin")), QStringLiteral("4"));
+    QCOMPARE(CurrentSkin(), 4);
+    const QString sheet = qApp->styleSheet();
+    entries[3]->trigger();
+    QCOMPARE(UserSettings::Read(QStringLiteral("skin")), QStringLiteral("0"));
+    QVERIFY(qApp->styleSheet() != sheet);
+}
+
+void TestMainForm::showStepsAndLayout() {
+    TestDatabase t;
+    TMainForm form(t.dm(), ConfigPath(t));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.StatusPanel(2)->text(), QStringLiteral("今天：2026-12-11"));
+    QCOMPARE(form.StatusPanel(1)->text(), QStringLiteral("操作员："));
+    QCOMPARE(form.StatusPanel(3)->text(), QStringLiteral("www.chenlan-pos.example"));
+    QCOMPARE(form.SaleDate(), QDate(2026, 12, 11));
+    QCOMPARE(form.TotalLabel()->text(), QStringLiteral("共:0.00元"));
+    QCOMPARE(form.CountLabel()->text(), QStringLiteral("商品数量：0"));
+    QStringList captions;
+    for (const char* c : {"结 账", "商品管理", "销售明细", "销售单", "数据备份", "设 置", "技术支持"})
+        QVERIFY2(form.ToolButton(QString::fromUtf8(c)), c);
+    QVERIFY(t.dm().ADOTable5.Active() && t.dm().ADOTable6.Active() && t.dm().ADOTable2.Active());
+
+    form.HideAdminCommands();
+    QVERIFY(!form.ToolButton(QStringLiteral("商品管理"))->isVisible());
+    QVERIFY(!form.SettingsMenu()->actions()[0]->isVisible());
+    QVERIFY(!form.SettingsMenu()->actions()[1]->isVisible());
+    QVERIFY(form.SettingsMenu()->actions()[3]->isVisible());
+    form.close();
+}
+
+void TestMainForm::closeRecordsSessionEnd() {
+    TestDatabase t;
+    t.db().Exec(QStringLiteral("insert into rz (username, btime) values (?, ?)"),
+                {QStringLiteral("超级管理员"), QStringLiteral("2026-12-11 08:00:00")});
+    const int id = int(t.db().LastInsertId());
+    t.db().Exec(QStringLiteral("insert into rz (username, btime) values ('其他', '2026-12-10 08:00:00')"));
+    TMainForm form(t.dm(), ConfigPath(t));
+    form.show();
+    form.SetSessionId(id);
+    QVERIFY(form.close());
+    QCOMPARE(t.Count(QStringLiteral("rz"), QStringLiteral("id=? and jtime=?"), {id, QStringLiteral("2026-12-11 09:30:00")}), 1);
+    QCOMPARE(t.Count(QStringLiteral("rz"), QStringLiteral("jtime is null")), 1);
+    QVERIFY(QFile::exists(ConfigPath(t)));
+}
+
+void TestMainForm::failedSessionEndKeepsWindowOpen() {
+    TestDatabase t;
+    TMainForm form(t.dm(), ConfigPath(t));
+    form.show();
+    form.SetSessionId(7);
+    t.db().Exec(QStringLiteral("drop table rz"));
+    ScriptedDialogs dialogs;
+    dialogs.ExpectError(QStringLiteral("no such table: rz"));
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QVERIFY(!QFile::exists(ConfigPath(t)));  // the counters are saved only after the session end
+    VERIFY_DIALOGS(dialogs);
+    form.SetSessionId(0);
+}
+
+int main(int argc, char** argv) {
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    TApplication app(argc, argv);
+    TestMainForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_mainform.moc"
