@@ -41,6 +41,7 @@ QLabel { background: transparent; }
 QPushButton, QToolButton {
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %buttonTop, stop:1 %buttonBottom);
   color: %buttonText; border: 1px solid %border; border-radius: 4px; padding: 3px 8px; }
+QToolButton { padding: 1px; }
 QPushButton:hover, QToolButton:hover { border: 1px solid %highlight; }
 QPushButton:pressed, QToolButton:pressed { background: %highlight; color: %highlightText; }
 QToolButton::menu-indicator { subcontrol-position: bottom right; }
