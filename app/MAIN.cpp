@@ -20,6 +20,9 @@
 
 #include "app/QrPicture.h"
 #include "app/Skins.h"
+#include "checkout/Cart.h"
+#include "checkout/LinePanel.h"
+#include "checkout/SaleGrid.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
 #include "common/IniFile.h"
@@ -78,7 +81,7 @@ TMainForm::TMainForm(Tdmfm& dm, QString configPath, QWidget* parent)
     BuildBottom(column);
     setCentralWidget(central);
     BuildStatusBar();
-    BuildSaleGridMenu();
+    BuildCheckout();
     ReadSaleCounters();
     // The client area is 980 × 642; it may grow (maximise) but not shrink below that.
     setMinimumSize(980, 642);
@@ -237,15 +240,22 @@ void TMainForm::BuildStatusBar() {
     m_statusPanels[3]->setText(QLatin1String(kMakerWebAddress));
 }
 
-void TMainForm::BuildSaleGridMenu() {
-    m_saleGridMenu = new QMenu(this);
-    m_saleGridMenu->addAction(QStringLiteral("修改销售单价"));
-    m_saleGridMenu->addAction(QStringLiteral("修改数量"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    m_saleGridMenu->addAction(QStringLiteral("删除单个商品"))->setShortcut(QKeySequence(Qt::Key_Delete));
-    m_saleGridMenu->addAction(QStringLiteral("删除全部"));
-    m_saleGridMenu->addSeparator();
-    connect(m_saleGridMenu->addAction(QStringLiteral("结 账")), &QAction::triggered, this, [this] { OpenPayment(); });
+void TMainForm::BuildCheckout() {
+    m_saleGrid = new SaleGrid(m_dm, m_saleGridBox);
+    m_saleGridArea->addWidget(m_saleGrid);
+    m_linePanel = new LinePanel(this, m_dm.ADOQuery15, *this);
+    m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid, *m_linePanel);
+    connect(m_lookupButton, &QPushButton::clicked, this, [this] { m_entry->setFocus(); });
 }
+
+QMenu* TMainForm::SaleGridMenu() const { return m_saleGrid->Menu(); }
+
+void TMainForm::AddProductByCode() { m_cart->AddProductByCode(); }
+void TMainForm::ReloadSaleGrid() { m_cart->ReloadSaleGrid(); }
+void TMainForm::RefreshSaleTotals() { m_cart->RefreshSaleTotals(); }
+void TMainForm::ClearOpenSale() { m_cart->ClearOpenSale(); }
+void TMainForm::OpenPayment() {}
+void TMainForm::HidePayment() {}
 
 void TMainForm::ShowOperator(const QString& user) { m_statusPanels[1]->setText(QStringLiteral("操作员：") + user); }
 
@@ -274,6 +284,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::ShowSteps() {
     m_dm.OpenSaleTables();
+    m_linePanel->hide();
     QPalette tips = QToolTip::palette();
     tips.setColor(QPalette::ToolTipBase, QColor(255, 194, 134));
     tips.setColor(QPalette::ToolTipText, Qt::black);

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <functional>
 
+#include "checkout/Cart.h"
 #include "common/MainFormOps.h"
 
 class QLabel;
@@ -16,19 +17,22 @@ class QPushButton;
 class QToolButton;
 class QVBoxLayout;
 class Tdmfm;
+class Cart;
+class LinePanel;
+class SaleGrid;
 
-class TMainForm : public QMainWindow, public MainFormOps {
+class TMainForm : public QMainWindow, public MainFormOps, public SaleContext {
     Q_OBJECT
 public:
     // Reads the sale number and counter from configPath; touches no database.
     TMainForm(Tdmfm& dm, QString configPath, QWidget* parent = nullptr);
 
-    // MainFormOps; the checkout parts fill these in.
-    void AddProductByCode() override {}
-    void ReloadSaleGrid() override {}
-    void RefreshSaleTotals() override {}
-    void ClearOpenSale() override {}
-    void OpenPayment() override {}
+    void AddProductByCode() override;
+    void ReloadSaleGrid() override;
+    void RefreshSaleTotals() override;
+    void ClearOpenSale() override;
+    void OpenPayment() override;
+    void HidePayment() override;
     QLineEdit* EntryField() override { return m_entry; }
     int SessionId() const override { return m_sessionId; }
     void SetSessionId(int id) override { m_sessionId = id; }
@@ -41,9 +45,13 @@ public:
     // session id at 0 and the main window closes.
     void SetLoginPrompt(std::function<void()> prompt) { m_loginPrompt = std::move(prompt); }
 
-    const QString& SaleNumber() const { return m_saleNumber; }
+    // Who works at the desk: the login window's user box.
+    void SetOperatorSource(std::function<QString()> source) { m_operator = std::move(source); }
+    QString CurrentOperator() const override { return m_operator ? m_operator() : QString(); }
+
+    QString SaleNumber() const override { return m_saleNumber; }
     const QString& SaleCounter() const { return m_saleCounter; }
-    QDate SaleDate() const { return m_saleDate; }
+    QDate SaleDate() const override { return m_saleDate; }
     // Writes the sale number and counter to config.ini; false (after a message) when it cannot.
     bool SaveSaleCounters();
 
@@ -56,7 +64,10 @@ public:
     QToolButton* ToolButton(const QString& caption) const;
     QMenu* SettingsMenu() const { return m_settingsMenu; }
     QMenu* SupportMenu() const { return m_supportMenu; }
-    QMenu* SaleGridMenu() const { return m_saleGridMenu; }
+    QMenu* SaleGridMenu() const;
+    SaleGrid* Grid() const { return m_saleGrid; }
+    LinePanel* LineDetailPanel() const { return m_linePanel; }
+    Cart* SaleCart() const { return m_cart; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -70,7 +81,7 @@ private:
     void BuildBottom(QVBoxLayout* column);
     void BuildToolbar(QWidget* parent, class QHBoxLayout* row);
     void BuildStatusBar();
-    void BuildSaleGridMenu();
+    void BuildCheckout();
     void ShowSteps();
     void ChooseSkin(int index);
     void RecordSessionEnd();
@@ -83,6 +94,7 @@ private:
     int m_sessionId = 0;
     bool m_loginShowing = false;
     std::function<void()> m_loginPrompt;
+    std::function<QString()> m_operator;
 
     QLineEdit* m_entry = nullptr;
     QPushButton* m_lookupButton = nullptr;
@@ -95,7 +107,9 @@ private:
     QList<QToolButton*> m_toolButtons;
     QMenu* m_settingsMenu = nullptr;
     QMenu* m_supportMenu = nullptr;
-    QMenu* m_saleGridMenu = nullptr;
+    SaleGrid* m_saleGrid = nullptr;
+    LinePanel* m_linePanel = nullptr;
+    Cart* m_cart = nullptr;
     QAction* m_changePasswordAction = nullptr;
     QAction* m_userAdminAction = nullptr;
 };
