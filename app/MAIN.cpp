@@ -22,10 +22,10 @@
 #include "app/Skins.h"
 #include "checkout/Cart.h"
 #include "checkout/LinePanel.h"
+#include "checkout/PaymentPanel.h"
 #include "checkout/SaleGrid.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
-#include "common/IniFile.h"
 #include "common/Maker.h"
 #include "common/Sql.h"
 #include "common/UserSettings.h"
@@ -33,12 +33,6 @@
 #include "data/dm.h"
 
 namespace {
-
-const char* const kDefaultSaleNumber = "CJG121122000002";
-const char* const kDefaultSaleCounter = "1";
-
-QString SaleNumberSection() { return QStringLiteral("官网 ") + QLatin1String(kMakerWebAddress); }
-QString CounterSection() { return QStringLiteral("永久免费"); }
 
 QFont PixelFont(const QString& family, int pixels, bool bold = false) {
     QFont font(family);
@@ -65,7 +59,7 @@ QIcon ToolIcon(const QString& mark, const QColor& colour) {
 }  // namespace
 
 TMainForm::TMainForm(Tdmfm& dm, QString configPath, QWidget* parent)
-    : QMainWindow(parent), m_dm(dm), m_configPath(std::move(configPath)) {
+    : QMainWindow(parent), m_dm(dm), m_configPath(configPath), m_counters(configPath) {
     setWindowTitle(QStringLiteral("晨岚POS收银软件 V2.2"));
     setFont(PixelFont(QStringLiteral("宋体"), 16));
     auto* central = new QWidget(this);
@@ -91,23 +85,27 @@ TMainForm::TMainForm(Tdmfm& dm, QString configPath, QWidget* parent)
 }
 
 void TMainForm::ReadSaleCounters() {
-    IniFile ini(m_configPath);
-    if (!ini.Load()) Dialogs::ShowWarning(QStringLiteral("无法读取配置文件 %1：%2").arg(m_configPath, ini.ErrorString()));
-    m_saleNumber = ini.Value(SaleNumberSection(), QStringLiteral("number"), QLatin1String(kDefaultSaleNumber));
-    m_saleCounter = ini.Value(CounterSection(), QStringLiteral("number0"), QLatin1String(kDefaultSaleCounter));
-    m_saleNumberLabel->setText(m_saleNumber);
+    if (!m_counters.Load())
+        Dialogs::ShowWarning(QStringLiteral("无法读取配置文件 %1：%2").arg(m_configPath, m_counters.ErrorString()));
+    m_saleNumberLabel->setText(m_counters.Number());
 }
 
 bool TMainForm::SaveSaleCounters() {
-    IniFile ini(m_configPath);
-    // Keep whatever else the file holds.
-    ini.Load();
-    ini.SetValue(SaleNumberSection(), QStringLiteral("number"), m_saleNumber);
-    ini.SetValue(CounterSection(), QStringLiteral("number0"), m_saleCounter);
-    if (ini.Save()) return true;
-    Dialogs::ShowError(QStringLiteral("无法保存销售流水号到 %1：%2").arg(m_configPath, ini.ErrorString()));
+    if (m_counters.Save()) return true;
+    Dialogs::ShowError(QStringLiteral("无法保存销售流水号到 %1：%2").arg(m_configPath, m_counters.ErrorString()));
     return false;
 }
+
+void TMainForm::CheckSaleCounters() {
+    // A config.ini older than the sales (a crash, a restored copy) must not hand out a used number.
+    const QString repaired = m_counters.Repair(m_dm.ADOConnection1, Clock::Today());
+    if (repaired.isEmpty()) return;
+    ShowSaleNumber(m_counters.Number());
+    Dialogs::ShowWarning(repaired);
+    SaveSaleCounters();
+}
+
+void TMainForm::ShowSaleNumber(const QString& number) { m_saleNumberLabel->setText(number); }
 
 void TMainForm::BuildHeader(QVBoxLayout* column) {
     auto* header = new QWidget(this);
@@ -245,6 +243,8 @@ void TMainForm::BuildCheckout() {
     m_saleGridArea->addWidget(m_saleGrid);
     m_linePanel = new LinePanel(this, m_dm.ADOQuery15, *this);
     m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid, *m_linePanel);
+    m_payment = new PaymentPanel(this, m_dm, *this, m_counters, *m_cart, *m_saleGrid, *m_linePanel, m_entry);
+    connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, this, [this] { OpenPayment(); });
     connect(m_lookupButton, &QPushButton::clicked, this, [this] { m_entry->setFocus(); });
 }
 
@@ -254,8 +254,8 @@ void TMainForm::AddProductByCode() { m_cart->AddProductByCode(); }
 void TMainForm::ReloadSaleGrid() { m_cart->ReloadSaleGrid(); }
 void TMainForm::RefreshSaleTotals() { m_cart->RefreshSaleTotals(); }
 void TMainForm::ClearOpenSale() { m_cart->ClearOpenSale(); }
-void TMainForm::OpenPayment() {}
-void TMainForm::HidePayment() {}
+void TMainForm::OpenPayment() { m_payment->OpenPayment(); }
+void TMainForm::HidePayment() { m_payment->hide(); }
 
 void TMainForm::ShowOperator(const QString& user) { m_statusPanels[1]->setText(QStringLiteral("操作员：") + user); }
 
@@ -284,6 +284,10 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::ShowSteps() {
     m_dm.OpenSaleTables();
+    if (!m_countersChecked) {
+        m_countersChecked = true;
+        CheckSaleCounters();
+    }
     m_linePanel->hide();
     QPalette tips = QToolTip::palette();
     tips.setColor(QPalette::ToolTipBase, QColor(255, 194, 134));

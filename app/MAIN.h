@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "checkout/Cart.h"
+#include "checkout/SaleCounters.h"
 #include "common/MainFormOps.h"
 
 class QLabel;
@@ -19,6 +20,7 @@ class QVBoxLayout;
 class Tdmfm;
 class Cart;
 class LinePanel;
+class PaymentPanel;
 class SaleGrid;
 
 class TMainForm : public QMainWindow, public MainFormOps, public SaleContext {
@@ -49,8 +51,9 @@ public:
     void SetOperatorSource(std::function<QString()> source) { m_operator = std::move(source); }
     QString CurrentOperator() const override { return m_operator ? m_operator() : QString(); }
 
-    QString SaleNumber() const override { return m_saleNumber; }
-    const QString& SaleCounter() const { return m_saleCounter; }
+    QString SaleNumber() const override { return m_counters.Number(); }
+    const QString& SaleCounter() const { return m_counters.Counter(); }
+    void ShowSaleNumber(const QString& number) override;
     QDate SaleDate() const override { return m_saleDate; }
     // Writes the sale number and counter to config.ini; false (after a message) when it cannot.
     bool SaveSaleCounters();
@@ -67,6 +70,7 @@ public:
     QMenu* SaleGridMenu() const;
     SaleGrid* Grid() const { return m_saleGrid; }
     LinePanel* LineDetailPanel() const { return m_linePanel; }
+    PaymentPanel* Payment() const { return m_payment; }
     Cart* SaleCart() const { return m_cart; }
 
 protected:
@@ -77,6 +81,7 @@ protected:
 
 private:
     void ReadSaleCounters();
+    void CheckSaleCounters();
     void BuildHeader(QVBoxLayout* column);
     void BuildBottom(QVBoxLayout* column);
     void BuildToolbar(QWidget* parent, class QHBoxLayout* row);
@@ -88,8 +93,8 @@ private:
 
     Tdmfm& m_dm;
     QString m_configPath;
-    QString m_saleNumber;
-    QString m_saleCounter;
+    SaleCounters m_counters;
+    bool m_countersChecked = false;
     QDate m_saleDate;
     int m_sessionId = 0;
     bool m_loginShowing = false;
@@ -109,6 +114,7 @@ private:
     QMenu* m_supportMenu = nullptr;
     SaleGrid* m_saleGrid = nullptr;
     LinePanel* m_linePanel = nullptr;
+    PaymentPanel* m_payment = nullptr;
     Cart* m_cart = nullptr;
     QAction* m_changePasswordAction = nullptr;
     QAction* m_userAdminAction = nullptr;

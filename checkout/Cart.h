@@ -20,6 +20,7 @@ public:
     virtual QString CurrentOperator() const = 0;
     virtual void OpenPayment() = 0;
     virtual void HidePayment() = 0;
+    virtual void ShowSaleNumber(const QString& number) = 0;
 };
 
 // True for digits with at most one point, neither first nor last: 3, 2.5, 100.5, but not

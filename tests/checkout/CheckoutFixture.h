@@ -30,9 +30,12 @@ struct CheckoutFixture {
         form->EntryField()->setFocus();
     }
 
-    void Restart() {
+    void Stop() {
         form->close();
         form.reset();
+    }
+    void Restart() {
+        Stop();
         Start();
     }
 
