@@ -646,6 +646,12 @@ DataGrid::DataGrid(QWidget* parent) : QFrame(parent), d(std::make_unique<DataGri
     connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, d->footer, qOverload<>(&QWidget::update));
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { d->viewCurrentChanged(current.row()); });
+    // What the user points at wins over a move of the dataset still waiting to be shown; the
+    // pressed row may already be the view's current one, so currentRowChanged need not come.
+    connect(view, &QAbstractItemView::pressed, this, [this](const QModelIndex& index) {
+        d->showPending = false;
+        d->viewCurrentChanged(index.row());
+    });
     connect(view, &QAbstractItemView::clicked, this,
             [this](const QModelIndex& index) { Q_EMIT RowClicked(index.row()); });
     d->applyHeights();

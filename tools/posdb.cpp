@@ -11,6 +11,7 @@
 #include "data/Errors.h"
 #include "data/Schema.h"
 #include "tools/DemoData.h"
+#include "tools/Synth.h"
 
 namespace {
 
@@ -26,7 +27,9 @@ QTextStream& Err() {
 int Usage() {
     Err() << "usage: posdb create FILE      a new empty database with the super administrator\n"
              "       posdb demo FILE        a new database with demo products and sales\n"
-             "       posdb check FILE       integrity check and the row count of each table\n";
+             "       posdb check FILE       integrity check and the row count of each table\n"
+             "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
+             "                              a new database with made-up data for measuring\n";
     return 2;
 }
 
@@ -47,6 +50,38 @@ int Check(const QString& path) {
               << "\n";
     }
     return integrity == QLatin1String("ok") ? 0 : 1;
+}
+
+int Synth(const QString& path, const QStringList& flags) {
+    SynthOptions options;
+    for (int i = 0; i < flags.size(); i += 2) {
+        bool ok = i + 1 < flags.size();
+        const qint64 value = ok ? flags[i + 1].toLongLong(&ok) : 0;
+        if (!ok || value < 0) {
+            Err() << "posdb: " << flags[i] << " needs a whole number\n";
+            return 2;
+        }
+        const QString& flag = flags[i];
+        if (flag == QLatin1String("--products"))
+            options.products = value;
+        else if (flag == QLatin1String("--sales"))
+            options.sales = value;
+        else if (flag == QLatin1String("--lines-per-sale"))
+            options.linesPerSale = int(value);
+        else if (flag == QLatin1String("--months"))
+            options.months = qMax(1, int(value));
+        else if (flag == QLatin1String("--seed"))
+            options.seed = quint32(value);
+        else
+            return Usage();
+    }
+    Create(path);
+    Connection db;
+    db.Open(path);
+    FillSynthetic(db, options, [](const QString& line) { Err() << line << "\r" << Qt::flush; });
+    Err() << "\n";
+    Out() << "created synthetic database " << path << "\n";
+    return 0;
 }
 
 }  // namespace
@@ -72,6 +107,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (command == QLatin1String("check")) return Check(path);
+        if (command == QLatin1String("synth")) return Synth(path, args.mid(2));
         return Usage();
     } catch (const EPosError& error) {
         Err() << "posdb: " << error.Message() << "\n";

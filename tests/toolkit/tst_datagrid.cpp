@@ -340,6 +340,18 @@ void TestDataGrid::currentRowFollowsTheDataset() {
     Reload(query);
     QCOMPARE(grid.View()->currentIndex().row(), 0);
 
+    // Two reloads with a move to the last row in one turn: the second move waits to be shown,
+    // and a click on the row the view still shows must win over it.
+    Reload(query);
+    query.Last();
+    Reload(query);
+    query.Last();
+    const int shownRow = grid.View()->currentIndex().row();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, CellPoint(grid, shownRow, 1));
+    QCoreApplication::processEvents();
+    QCOMPARE(query.RecNo(), shownRow);
+    QCOMPARE(grid.View()->currentIndex().row(), shownRow);
+
     grid.SetMultiSelect(true);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, CellPoint(grid, 0, 0));
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, CellPoint(grid, 2, 0));
