@@ -1,0 +1,92 @@
+#pragma once
+// The product window (Form1, "商品管理"): lists, searches, adds, changes and deletes the products
+// of table sp. It is made once at program start and opened modally again and again.
+
+#include <QDialog>
+#include <QVariant>
+#include <utility>
+#include <vector>
+
+class DataGrid;
+class ProductPanel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QToolButton;
+class Tdmfm;
+
+class TForm1 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm1(Tdmfm& dm, QWidget* parent = nullptr);
+
+    // The commands, each also reachable from its button or the grid's pop-up menu.
+    void ListAll();             // "全部记录"
+    void Search();              // "查  询" and every change of a criteria box
+    void ClearCriteria();       // "清空条件"
+    void NewProduct();          // bottom "新 建": the panel, emptied
+    void LoadProduct(int row);  // a click on a list row
+    void AddProduct();          // the panel's "新 建"
+    void ModifyProduct();       // the panel's "修 改"
+    void DeleteProduct();       // "删 除": the list's current row, once confirmed
+    void DeleteSelectedRows();  // "多行删除"
+
+    DataGrid* Grid() const { return m_grid; }
+    ProductPanel* EditPanel() const { return m_panel; }
+    // The criteria box of a column (商品编码, 商品类别, 商品名称, 规格型号, 供货商).
+    QLineEdit* CriteriaBox(const QString& column) const;
+    QPushButton* NewButton() const { return m_newButton; }
+    QPushButton* DeleteButton() const { return m_deleteButton; }
+    QPushButton* AllButton() const { return m_allButton; }
+    QPushButton* ExportButton() const { return m_exportButton; }
+    QPushButton* PrintButton() const { return m_printButton; }
+    QPushButton* SearchButton() const { return m_searchButton; }
+    QPushButton* ClearButton() const { return m_clearButton; }
+    QToolButton* BarcodeButton() const { return m_barcodeButton; }
+    QToolButton* ImportButton() const { return m_importButton; }
+    QMenu* GridMenu() const { return m_menu; }
+    QStatusBar* StatusBar() const { return m_status; }
+
+    // Closes the window: its datasets, the buttons that need a loaded product, the panel's boxes.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildBottom();
+    void BuildMenu();
+    void SetProductButtons(bool enabled);
+    // The duplicate-code check: true when some product has the trimmed code of the panel.
+    bool CodeExists(const QString& code);
+    bool RequireValues();
+    // The twelve written columns, prices converted; throws EConvertError for a price that is no number.
+    std::vector<std::pair<QString, QVariant>> PanelValues() const;
+    void RefuseDuplicate();
+    void AfterWrite();
+
+    Tdmfm& m_dm;
+    DataGrid* m_grid = nullptr;
+    ProductPanel* m_panel = nullptr;
+    QWidget* m_bottom = nullptr;
+    std::vector<std::pair<QString, QLineEdit*>> m_criteria;  // in the order of their conditions
+    QPushButton* m_newButton = nullptr;
+    QPushButton* m_deleteButton = nullptr;
+    QPushButton* m_allButton = nullptr;
+    QPushButton* m_exportButton = nullptr;
+    QPushButton* m_printButton = nullptr;
+    QPushButton* m_searchButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    QToolButton* m_barcodeButton = nullptr;
+    QToolButton* m_importButton = nullptr;
+    QMenu* m_menu = nullptr;
+    QStatusBar* m_status = nullptr;
+
+    // The product last loaded into the panel: its code, and its row, which "修 改" changes even
+    // when the list was searched, sorted or moved since (two rows may share a code).
+    QString m_loadedCode;
+    QVariant m_loadedRow;
+};
