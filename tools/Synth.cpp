@@ -37,13 +37,11 @@ struct Product {
     double cost, price;
 };
 
-QString Code(qint64 i) { return Ean13(QStringLiteral("69%1").arg(i, 10, 10, QChar(u'0'))); }
-
 // Each product's looks follow from its number, so the sales can be made without keeping them.
 Product MakeProduct(quint32 seed, qint64 i) {
     QRandomGenerator random(seed * 7919u + quint32(i));
     Product p;
-    p.code = Code(i);
+    p.code = SynthProductCode(i);
     p.name = Pick(random, kBrands) + Pick(random, kGoods);
     p.spec = Pick(random, kSpecs);
     p.category = Pick(random, kCategories);
@@ -54,6 +52,8 @@ Product MakeProduct(quint32 seed, qint64 i) {
 }
 
 }  // namespace
+
+QString SynthProductCode(qint64 i) { return Ean13(QStringLiteral("69%1").arg(i, 10, 10, QChar(u'0'))); }
 
 void FillSynthetic(Connection& db, const SynthOptions& o, const std::function<void(const QString&)>& progress) {
     // A made-up file can be made again; durability costs only time here.

@@ -16,5 +16,8 @@ struct SynthOptions {
     QDate lastDay = QDate(2026, 11, 30);  // fixed, so a seed always gives the same file
 };
 
+// The code of product number i (0-based) of a synthetic database.
+QString SynthProductCode(qint64 i);
+
 // Fills an empty database, one transaction per batch. `progress` gets a line now and then.
 void FillSynthetic(Connection& db, const SynthOptions& options, const std::function<void(const QString&)>& progress);

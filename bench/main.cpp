@@ -1,0 +1,238 @@
+// pos-bench: how fast the desk is with a big shop's data. Each scenario runs in a child
+// process of its own, through the program's own windows on the offscreen platform, so its
+// peak memory is its own; beside each time stands the raw engine's time for the same SQL.
+
+#include <sys/resource.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+#include <map>
+
+#include "app/MAIN.h"
+#include "bench/Bench.h"
+#include "bench/RawEngine.h"
+#include "checkout/PaymentPanel.h"
+#include "common/Application.h"
+#include "common/Dialogs.h"
+#include "data/dm.h"
+#include "tools/Synth.h"
+
+namespace {
+
+QTextStream& Out() {
+    static QTextStream out(stdout);
+    return out;
+}
+
+// Answers the quantity prompt with 1; any other dialog is a fault of the run.
+class QuantityOne : public Dialogs::Responder {
+public:
+    Dialogs::Answer Respond(const Dialogs::Request& request) override {
+        if (request.kind == Dialogs::Kind::Input) return {true, QStringLiteral("1")};
+        fprintf(stderr, "unexpected dialog: %s\n", qPrintable(request.text));
+        return {true, {}};
+    }
+};
+
+struct Desk {
+    Tdmfm dm;
+    std::unique_ptr<TMainForm> form;
+    qint64 products = 0;
+    QRandomGenerator random{42};
+
+    explicit Desk(const QString& path) {
+        dm.Open(path);
+        form = std::make_unique<TMainForm>(dm, QFileInfo(path).absolutePath() + QStringLiteral("/config.ini"));
+        form->SetOperatorSource([] { return QStringLiteral("收银员"); });
+        form->show();
+        products = dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from sp")).toLongLong();
+    }
+    QString RandomCode() { return SynthProductCode(random.bounded(quint64(products))); }
+    void Scan(const QString& code) {
+        form->EntryField()->setText(code);
+        form->AddProductByCode();
+    }
+    qint64 Lines() { return dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from data")).toLongLong(); }
+    void DropLastLine() {
+        dm.ADOConnection1.Exec(QStringLiteral("delete from data where id=(select max(id) from data)"));
+    }
+};
+
+void Report(const char* name, const Timing& ours, const Timing& raw) {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    Out() << "RESULT " << name << ' ' << ours.median << ' ' << ours.p90 << ' ' << raw.median << ' ' << raw.p90 << ' '
+          << usage.ru_maxrss / 1024 << "\n";
+}
+
+void ScanScenario(const QString& path, int runs) {
+    Desk desk(path);
+    desk.form->ClearOpenSale();
+    while (desk.Lines() < 50) desk.Scan(desk.RandomCode());
+    const Timing ours = Measure(
+        runs,
+        [&](int) {
+            if (desk.Lines() > 50) {
+                desk.DropLastLine();
+                desk.form->ReloadSaleGrid();
+            }
+        },
+        [&](int) { desk.Scan(desk.RandomCode()); });
+    desk.dm.Close();
+
+    RawEngine raw(path);
+    QRandomGenerator random(42);
+    bool appended = false;
+    const Timing engine = Measure(
+        runs,
+        [&](int) {
+            if (appended) raw.Run("delete from data where id=(select max(id) from data)");
+        },
+        [&](int) {
+            const QString code = SynthProductCode(random.bounded(quint64(desk.products)));
+            raw.Run("select * from sp where 商品编码=?", {code});
+            appended = raw.Run("select * from data where c=?", {code}) == 0;
+            if (appended)
+                raw.Run("insert into data (a,b,c,d,\"4\",\"2\",\"1\",\"3\",\"5\",\"6\",\"7\",z,h,i,day1,g) "
+                        "values ('名称','规格',?,'类别',2.5,1,2,2.4,0,2.5,0.5,'瓶','SYY2612110001','收银员','2026-12-11','供货商')",
+                        {code});
+            else
+                raw.Run("update data set [2]=[2]+?,[6]=[6]+?,[7]=[7]+? where c=?", {1.0, 2.5, 0.5, code});
+            raw.Run("select * from data order by id");
+        });
+    Report("scan", ours, engine);
+}
+
+void SettleScenario(const QString& path, int runs) {
+    Desk desk(path);
+    const Timing ours = Measure(
+        runs,
+        [&](int) {
+            desk.form->ClearOpenSale();
+            for (int i = 0; i < 30; ++i) desk.Scan(desk.RandomCode());
+            desk.form->OpenPayment();
+        },
+        [&](int) { desk.form->Payment()->ConfirmPayment(); });
+    desk.dm.Close();
+
+    RawEngine raw(path);
+    const Timing engine = Measure(
+        runs,
+        [&](int) {
+            raw.Run("delete from data");
+            for (int i = 0; i < 30; ++i)
+                raw.Run("insert into data (a,c,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",h,i,day1) "
+                        "values ('名称',?,2,1,2.4,2.5,0,2.5,0.5,'SYY2612110001','收银员','2026-12-11')",
+                        {QString::number(i)});
+        },
+        [&](int i) {
+            raw.Run("begin immediate");
+            raw.Run("select a,[2],[6] from data order by id");
+            raw.Run("insert into data1(a,b,c,d,h,i,z,[1],[2],[3],[4],[5],[6],[7],[8],day1) "
+                    "select a,b,c,d,h,i,z,[1],[2],[3],[4],[5],[6],[7],[8],day1 from data order by id");
+            raw.Run("select count(*) from data3 where a=?", {QStringLiteral("RAW%1").arg(i)});
+            raw.Run("insert into data3 (a,b,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",day1) "
+                    "values (?,'收银员',75,75,80,5,15,0,0,'2026-12-11')",
+                    {QStringLiteral("RAW%1").arg(i)});
+            raw.Run("delete from data");
+            raw.Run("commit");
+        });
+    Report("settle", ours, engine);
+}
+
+using Scenario = void (*)(const QString&, int);
+const std::map<QString, Scenario>& Scenarios() {
+    static const std::map<QString, Scenario> scenarios = {{QStringLiteral("scan"), ScanScenario},
+                                                          {QStringLiteral("settle"), SettleScenario}};
+    return scenarios;
+}
+
+const char* const kOrder[] = {"scan", "settle"};
+const char* const kTitles[] = {"scan to line (50-line sale)", "settle a 30-line sale"};
+
+int RunChild(const QStringList& args) {
+    const auto it = Scenarios().find(args.value(0));
+    if (it == Scenarios().end()) return 2;
+    QuantityOne responder;
+    Dialogs::SetResponder(&responder);
+    it->second(args.value(1), args.value(2).toInt());
+    return 0;
+}
+
+int RunAll(const QString& database, int runs) {
+    if (!QFileInfo::exists(database)) {
+        fprintf(stderr, "pos-bench: no database %s (make one with posdb synth)\n", qPrintable(database));
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("data.mdb"));
+    if (!QFile::copy(database, copy)) {
+        fprintf(stderr, "pos-bench: cannot copy %s\n", qPrintable(database));
+        return 1;
+    }
+    Out() << "database: " << database << " (" << QFileInfo(database).size() / (1024 * 1024) << " MiB), " << runs
+          << " runs each\n\n";
+    Out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+                 .arg(QStringLiteral("operation"), -30)
+                 .arg(QStringLiteral("median ms"), 10)
+                 .arg(QStringLiteral("p90 ms"), 8)
+                 .arg(QStringLiteral("raw median"), 11)
+                 .arg(QStringLiteral("raw p90"), 8)
+                 .arg(QStringLiteral("ratio"), 6)
+                 .arg(QStringLiteral("peak MiB"), 9);
+    int failures = 0;
+    for (size_t i = 0; i < std::size(kOrder); ++i) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--child"), QLatin1String(kOrder[i]), copy, QString::number(runs)});
+        child.waitForFinished(-1);
+        const QString output = QString::fromUtf8(child.readAllStandardOutput());
+        const qsizetype at = output.indexOf(QLatin1String("RESULT "));
+        if (child.exitCode() != 0 || at < 0) {
+            Out() << QLatin1String(kTitles[i]) << ": failed\n";
+            ++failures;
+            continue;
+        }
+        const QStringList f = output.mid(at).split(u' ', Qt::SkipEmptyParts);
+        const double ours = f[2].toDouble(), raw = f[4].toDouble();
+        Out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+                     .arg(QString::fromUtf8(kTitles[i]), -30)
+                     .arg(ours, 10, 'f', 2)
+                     .arg(f[3].toDouble(), 8, 'f', 2)
+                     .arg(raw, 11, 'f', 2)
+                     .arg(f[5].toDouble(), 8, 'f', 2)
+                     .arg(raw > 0 ? ours / raw : 0, 6, 'f', 1)
+                     .arg(f[6].trimmed(), 9);
+        Out().flush();
+    }
+    return failures ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QDir::temp().filePath(QStringLiteral("pos-bench-runtime"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    }
+    TApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QLatin1String("--child")) return RunChild(args.mid(1));
+    if (args.isEmpty()) {
+        fprintf(stderr, "usage: pos-bench DATABASE [--runs N]\n");
+        return 2;
+    }
+    const int runs = args.value(1) == QLatin1String("--runs") ? qMax(5, args.value(2).toInt()) : 200;
+    return RunAll(args[0], runs);
+}
