@@ -245,7 +245,6 @@ void TMainForm::BuildCheckout() {
     m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid, *m_linePanel);
     m_payment = new PaymentPanel(this, m_dm, *this, m_counters, *m_cart, *m_saleGrid, *m_linePanel, m_entry);
     connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, this, [this] { OpenPayment(); });
-    connect(m_lookupButton, &QPushButton::clicked, this, [this] { m_entry->setFocus(); });
 }
 
 QMenu* TMainForm::SaleGridMenu() const { return m_saleGrid->Menu(); }

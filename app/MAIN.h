@@ -65,6 +65,7 @@ public:
     QLabel* StatusPanel(int index) const { return m_statusPanels[index]; }
     QVBoxLayout* SaleGridArea() const { return m_saleGridArea; }
     QToolButton* ToolButton(const QString& caption) const;
+    QPushButton* LookupButton() const { return m_lookupButton; }  // "商品..." beside the entry field
     QMenu* SettingsMenu() const { return m_settingsMenu; }
     QMenu* SupportMenu() const { return m_supportMenu; }
     QMenu* SaleGridMenu() const;

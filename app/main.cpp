@@ -2,11 +2,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QToolButton>
 #include <QProxyStyle>
 #include <QStyleFactory>
 
 #include "app/Fonts.h"
 #include "app/MAIN.h"
+#include "catalogue/Unit1.h"
+#include "catalogue/ys.h"
 #include "common/Application.h"
 #include "common/Dialogs.h"
 #include "common/Password.h"
@@ -55,9 +59,16 @@ int main(int argc, char** argv) {
     InstallFontSubstitutes();
     app.setStyle(new HintStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
 
+    // The long-lived windows, in their fixed order; the main window touches no database yet.
     Tdmfm dmfm;
     TMainForm mainForm(dmfm, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.ini")));
     if (!OpenDatabase(dmfm)) return 1;
+    auto* Form1 = new TForm1(dmfm, &mainForm);
+    auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
+    QObject::connect(mainForm.ToolButton(QStringLiteral("商品管理")), &QToolButton::clicked, Form1,
+                     [Form1] { Form1->exec(); });
+    QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
+
     mainForm.show();
     return app.exec();
 }

@@ -43,14 +43,14 @@ QPushButton* PanelButton(const QString& caption, QWidget* parent, int x, int y) 
 
 ProductPanel::ProductPanel(QWidget* parent) : FloatingPanel(parent) {
     resize(504, 178);
-    for (const BoxSpec& spec : kBoxes) {
-        auto* label = new QLabel(QString::fromUtf8(spec.label), this);
-        label->setGeometry(spec.x, spec.y + 3, kLabelWidth, 18);
+    for (const BoxSpec& layout : kBoxes) {
+        auto* label = new QLabel(QString::fromUtf8(layout.label), this);
+        label->setGeometry(layout.x, layout.y + 3, kLabelWidth, 18);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         auto* box = new QLineEdit(this);
-        box->setGeometry(spec.x + kLabelWidth, spec.y, kBoxWidth, 22);
+        box->setGeometry(layout.x + kLabelWidth, layout.y, kBoxWidth, 22);
         box->setCursor(Qt::IBeamCursor);
-        switch (spec.input) {
+        switch (layout.input) {
             case Input::Price:
                 AcceptOnly(box, KeySet::Number);
                 break;
@@ -63,7 +63,7 @@ ProductPanel::ProductPanel(QWidget* parent) : FloatingPanel(parent) {
                 break;
         }
         box->installEventFilter(this);
-        m_boxes.emplace_back(QString::fromUtf8(spec.column), box);
+        m_boxes.emplace_back(QString::fromUtf8(layout.column), box);
     }
 
     m_add = PanelButton(QStringLiteral("新 建"), this, 262, 140);

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "checkout/FloatingPanel.h"
+#include "toolkit/FloatingPanel.h"
 
 class QLineEdit;
 class QPushButton;

@@ -65,7 +65,7 @@ Tysfm::Tysfm(Tdmfm& dm, MainFormOps& mainForm, QWidget* parent)
         const char* label;
         int x, y;
     };
-    // The on-screen order; the conditions go in name, code, specification, category order.
+    // The on-screen order; the conditions go in name, code, model, category order.
     const Criterion boxes[] = {
         {"商品编码", "商品编码：", 8, 26},
         {"商品名称", "商品名称：", 192, 26},

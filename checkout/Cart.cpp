@@ -93,7 +93,7 @@ void Cart::AddProductByCode() {
     auto text = [&product](const char* field) { return product.FieldByName(QString::fromUtf8(field)).AsString(); };
     LinePanel::WorkingValues& line = m_panel.Working();
     line.name = text("商品名称");
-    line.specification = text("规格型号");
+    line.model = text("规格型号");
     line.code = text("商品编码");
     m_panel.SetMemberPrice(text("会员价"));
     line.category = text("商品类别");
@@ -123,7 +123,7 @@ void Cart::MergeOrAppend(const QString& entryText) {
     Table& lines = m_dm.ADOTable5;
     lines.Append();
     lines.Set(QStringLiteral("a"), line.name.trimmed());
-    lines.Set(QStringLiteral("b"), line.specification.trimmed());
+    lines.Set(QStringLiteral("b"), line.model.trimmed());
     lines.Set(QStringLiteral("c"), line.code.trimmed());
     lines.Set(QStringLiteral("d"), line.category.trimmed());
     lines.Set(QStringLiteral("4"), m_panel.Price());

@@ -3,7 +3,7 @@
 // price and the amount beside them). It also holds the working values of a product line while
 // the checkout adds a product.
 
-#include "checkout/FloatingPanel.h"
+#include "toolkit/FloatingPanel.h"
 
 class QLineEdit;
 class QPushButton;
@@ -19,7 +19,7 @@ public:
 
     // The hidden working values, never reachable by the keyboard.
     struct WorkingValues {
-        QString name, specification, code, category, unit, supplier;
+        QString name, model, code, category, unit, supplier;  // model: 规格型号
         QString purchasePrice, profit;
         QString zero = QStringLiteral("0");
     };

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "checkout/FloatingPanel.h"
+#include "toolkit/FloatingPanel.h"
 
 class Cart;
 class LinePanel;

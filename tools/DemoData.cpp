@@ -15,7 +15,7 @@ namespace {
 struct DemoProduct {
     const char* name;
     const char* category;
-    const char* spec;
+    const char* model;
     const char* unit;
     const char* supplier;
     double cost;
@@ -90,7 +90,7 @@ void FillDemoData(Connection& db, const QDate& today, int months) {
         codes.push_back(code);
         db.Exec(QStringLiteral("insert into sp (商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商) "
                                "values (?,?,?,?,?,?,?,?,?)"),
-                {code, QString::fromUtf8(p.category), QString::fromUtf8(p.name), QString::fromUtf8(p.spec), p.cost,
+                {code, QString::fromUtf8(p.category), QString::fromUtf8(p.name), QString::fromUtf8(p.model), p.cost,
                  p.price, std::round(p.price * 95) / 100, QString::fromUtf8(p.unit), QString::fromUtf8(p.supplier)});
         ++n;
     }
@@ -122,7 +122,7 @@ void FillDemoData(Connection& db, const QDate& today, int months) {
                 profit += lineProfit;
                 db.Exec(QStringLiteral("insert into data1 (a,b,c,d,h,i,z,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",day1) "
                                        "values (?,?,?,?,?,?,?,?,?,?,?,0,?,?,?)"),
-                        {QString::fromUtf8(p.name), QString::fromUtf8(p.spec), codes[size_t(i)],
+                        {QString::fromUtf8(p.name), QString::fromUtf8(p.model), codes[size_t(i)],
                          QString::fromUtf8(p.category), number, cashier, QString::fromUtf8(p.unit), p.cost, quantity,
                          std::round(p.price * 95) / 100, p.price, amount, lineProfit, date});
             }

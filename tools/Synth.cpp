@@ -19,7 +19,7 @@ const char* const kBrands[] = {"康师傅", "统一", "农夫", "伊利", "蒙�
 const char* const kGoods[] = {"矿泉水", "冰红茶", "绿茶", "纯牛奶", "酸奶", "方便面", "饼干", "薯片", "火腿肠", "生抽",
                               "老抽", "食用油", "大米", "挂面", "洗衣液", "洗洁精", "抽纸", "卷纸", "牙膏", "香皂",
                               "中性笔", "笔记本", "啤酒", "果汁", "面包", "蛋糕", "糖果", "巧克力", "瓜子", "花生"};
-const char* const kSpecs[] = {"250ml", "330ml", "500ml", "1L", "100g", "200g", "500g", "1kg", "5kg", "10支装",
+const char* const kModels[] = {"250ml", "330ml", "500ml", "1L", "100g", "200g", "500g", "1kg", "5kg", "10支装",
                               "3包", "12瓶/箱", "散装", "礼盒装"};
 const char* const kUnits[] = {"瓶", "袋", "盒", "包", "箱", "支", "块", "斤", "罐", "提"};
 const char* const kCategories[] = {"饮料", "乳制品", "方便食品", "休闲零食", "粮油调味", "肉制品", "日用品", "文具",
@@ -33,7 +33,7 @@ QString Pick(QRandomGenerator& random, const char* const (&pool)[N]) {
 }
 
 struct Product {
-    QString code, name, spec, category, unit;
+    QString code, name, model, category, unit;
     double cost, price;
 };
 
@@ -43,7 +43,7 @@ Product MakeProduct(quint32 seed, qint64 i) {
     Product p;
     p.code = SynthProductCode(i);
     p.name = Pick(random, kBrands) + Pick(random, kGoods);
-    p.spec = Pick(random, kSpecs);
+    p.model = Pick(random, kModels);
     p.category = Pick(random, kCategories);
     p.unit = Pick(random, kUnits);
     p.cost = std::round((0.5 + random.bounded(200.0)) * 10) / 10;
@@ -67,7 +67,7 @@ void FillSynthetic(Connection& db, const SynthOptions& o, const std::function<vo
         for (qint64 i = first; i < std::min(o.products, first + kBatch); ++i) {
             const Product p = MakeProduct(o.seed, i);
             const QString supplier = Pick(random, kSuppliers);
-            db.Exec(insertProduct, {p.code, p.category, p.name, p.spec, p.cost, p.price, std::round(p.price * 95) / 100,
+            db.Exec(insertProduct, {p.code, p.category, p.name, p.model, p.cost, p.price, std::round(p.price * 95) / 100,
                                     p.unit, supplier, PinyinCode(supplier), PinyinCode(p.name), PinyinCode(p.category)});
         }
         transaction.Commit();
@@ -105,7 +105,7 @@ void FillSynthetic(Connection& db, const SynthOptions& o, const std::function<vo
                 const double lineProfit = quantity * (p.price - p.cost);
                 total += amount;
                 profit += lineProfit;
-                db.Exec(insertLine, {p.name, p.spec, p.code, p.category, number, cashiers[who], p.unit, p.cost, quantity,
+                db.Exec(insertLine, {p.name, p.model, p.code, p.category, number, cashiers[who], p.unit, p.cost, quantity,
                                      std::round(p.price * 95) / 100, p.price, amount, lineProfit, date});
             }
             total = std::round(total * 100) / 100;

@@ -64,10 +64,10 @@ struct Fixture {
     }
 
     void Add(const QString& code, double price, const QString& name, const QString& category,
-             const QString& spec, double cost = 1) {
+             const QString& model, double cost = 1) {
         t.db().Exec(S("insert into sp (商品编码,商品名称,商品类别,规格型号,销售单价,进货单价,供货商) values "
                       "(?,?,?,?,?,?,'本地')"),
-                    {code, name, category, spec, price, cost});
+                    {code, name, category, model, price, cost});
     }
 
     void Open() {
@@ -141,7 +141,7 @@ void TestLookup::search_data() {
     QTest::newRow("zero price never") << QStringList({S("商品编码"), S("C3")}) << QStringList();
     QTest::newRow("quote is a quote") << QStringList({S("商品名称"), S("'s")}) << QStringList({S("B2")});
     QTest::newRow("percent is a percent") << QStringList({S("商品名称"), S("%")}) << QStringList({S("D4")});
-    QTest::newRow("category and spec")
+    QTest::newRow("category and model")
         << QStringList({S("商品类别"), S("饮料"), S("规格型号"), S("1L")}) << QStringList({S("D4")});
 }
 

@@ -31,7 +31,7 @@ struct Product {
     QVariant cost = 3;
     QVariant member = 4;
     QString category = QStringLiteral("饮料");
-    QString spec = QStringLiteral("500ml");
+    QString model = QStringLiteral("500ml");
     QString supplier = QStringLiteral("本地批发");
     QString unit = QStringLiteral("瓶");
 };
@@ -50,7 +50,7 @@ struct Fixture {
         t.db().Exec(
             S("insert into sp (商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商) "
               "values (?,?,?,?,?,?,?,?,?)"),
-            {p.code, p.category, p.name, p.spec, p.cost, p.price, p.member, p.unit, p.supplier});
+            {p.code, p.category, p.name, p.model, p.cost, p.price, p.member, p.unit, p.supplier});
     }
 
     void Open() {
@@ -124,7 +124,7 @@ const QStringList kNonZero = {S("A1"), S("C3"), S("D4")};
 std::vector<Product> Catalogue() {
     return {{.code = S("A1"), .name = S("可口可乐"), .category = S("饮料"), .supplier = S("本地批发")},
             {.code = S("B2"), .price = 0, .name = S("赠品可乐")},
-            {.code = S("C3"), .price = 2.5, .name = S("It's 面包"), .category = S("食品"), .spec = S("100g")},
+            {.code = S("C3"), .price = 2.5, .name = S("It's 面包"), .category = S("食品"), .model = S("100g")},
             {.code = S("D4"), .price = 8, .name = S("50%果汁"), .supplier = S("城东商行")}};
 }
 
@@ -191,7 +191,7 @@ void TestProducts::search_data() {
     QTest::newRow("zero price never") << QStringList({S("商品编码"), S("B2")}) << QStringList();
     QTest::newRow("quote is a quote") << QStringList({S("商品名称"), S("'")}) << QStringList({S("C3")});
     QTest::newRow("percent is a percent") << QStringList({S("商品名称"), S("%")}) << QStringList({S("D4")});
-    QTest::newRow("category and spec")
+    QTest::newRow("category and model")
         << QStringList({S("商品类别"), S("食"), S("规格型号"), S("100")}) << QStringList({S("C3")});
     QTest::newRow("supplier, and the boxes add up")
         << QStringList({S("供货商"), S("批发"), S("商品名称"), S("果汁")}) << QStringList();

@@ -1,4 +1,4 @@
-#include "checkout/FloatingPanel.h"
+#include "toolkit/FloatingPanel.h"
 
 #include <QMouseEvent>
 #include <QToolButton>
