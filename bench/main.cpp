@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
@@ -18,6 +19,8 @@
 #include "app/MAIN.h"
 #include "bench/Bench.h"
 #include "bench/RawEngine.h"
+#include "catalogue/Unit1.h"
+#include "catalogue/ys.h"
 #include "checkout/PaymentPanel.h"
 #include "common/Application.h"
 #include "common/Dialogs.h"
@@ -66,6 +69,7 @@ struct Desk {
 };
 
 void Report(const char* name, const Timing& ours, const Timing& raw) {
+    // Peak memory so far in this scenario's process.
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     Out() << "RESULT " << name << ' ' << ours.median << ' ' << ours.p90 << ' ' << raw.median << ' ' << raw.p90 << ' '
@@ -147,15 +151,65 @@ void SettleScenario(const QString& path, int runs) {
     Report("settle", ours, engine);
 }
 
+void ProductScenarios(const QString& path, int runs) {
+    Tdmfm dm;
+    dm.Open(path);
+    TForm1 products(dm);
+    products.show();
+    const int few = qMax(5, runs / 20);
+    const Timing all = Measure(few, [](int) {}, [&](int) { products.ListAll(); });
+    RawEngine raw(path);
+    const Timing rawAll = Measure(few, [](int) {}, [&](int) { raw.Run("select *, rowid from sp"); });
+    Report("products-all", all, rawAll);
+
+    QLineEdit* name = products.CriteriaBox(QStringLiteral("商品名称"));
+    const char* const fragments[] = {"牛奶", "康师傅", "面", "洗衣液", "巧克力"};
+    const Timing search = Measure(
+        few,
+        [&](int i) {
+            const QSignalBlocker quiet(name);
+            name->setText(QString::fromUtf8(fragments[i % 5]));
+        },
+        [&](int) { products.Search(); });
+    const Timing rawSearch = Measure(few, [](int) {}, [&](int i) {
+        raw.Run("select *, rowid from sp where 销售单价>0 and 商品名称 like ? escape '\\'",
+                {QStringLiteral("%") + QString::fromUtf8(fragments[i % 5]) + u'%'});
+    });
+    Report("products-search", search, rawSearch);
+}
+
+void LookupScenario(const QString& path, int runs) {
+    Desk desk(path);
+    Tysfm lookup(desk.dm, *desk.form);
+    const int few = qMax(5, runs / 20);
+    const Timing open = Measure(few, [&](int) { lookup.hide(); }, [&](int) { lookup.show(); });
+    RawEngine raw(path);
+    const Timing rawOpen = Measure(few, [](int) {}, [&](int) {
+        raw.Run("select 商品编码,商品类别,商品名称,规格型号,销售单价,供货商 from sp group by "
+                "商品编码,商品类别,商品名称,规格型号,销售单价,供货商 order by 商品编码");
+    });
+    Report("lookup", open, rawOpen);
+}
+
 using Scenario = void (*)(const QString&, int);
 const std::map<QString, Scenario>& Scenarios() {
     static const std::map<QString, Scenario> scenarios = {{QStringLiteral("scan"), ScanScenario},
-                                                          {QStringLiteral("settle"), SettleScenario}};
+                                                          {QStringLiteral("settle"), SettleScenario},
+                                                          {QStringLiteral("products"), ProductScenarios},
+                                                          {QStringLiteral("lookup"), LookupScenario}};
     return scenarios;
 }
 
-const char* const kOrder[] = {"scan", "settle"};
-const char* const kTitles[] = {"scan to line (50-line sale)", "settle a 30-line sale"};
+struct Row {
+    const char* scenario;
+    const char* result;
+    const char* title;
+};
+const Row kRows[] = {{"scan", "scan", "scan to line (50-line sale)"},
+                     {"settle", "settle", "settle a 30-line sale"},
+                     {"products", "products-all", "product window 全部记录"},
+                     {"products", "products-search", "product search by name"},
+                     {"lookup", "lookup", "product lookup opening"}};
 
 int RunChild(const QStringList& args) {
     const auto it = Scenarios().find(args.value(0));
@@ -188,23 +242,28 @@ int RunAll(const QString& database, int runs) {
                  .arg(QStringLiteral("ratio"), 6)
                  .arg(QStringLiteral("peak MiB"), 9);
     int failures = 0;
-    for (size_t i = 0; i < std::size(kOrder); ++i) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--child"), QLatin1String(kOrder[i]), copy, QString::number(runs)});
-        child.waitForFinished(-1);
-        const QString output = QString::fromUtf8(child.readAllStandardOutput());
-        const qsizetype at = output.indexOf(QLatin1String("RESULT "));
-        if (child.exitCode() != 0 || at < 0) {
-            Out() << QLatin1String(kTitles[i]) << ": failed\n";
+    std::map<QString, QString> output;  // scenario → what its child printed
+    for (const Row& row : kRows) {
+        const QString scenario = QLatin1String(row.scenario);
+        if (!output.count(scenario)) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--child"), scenario, copy, QString::number(runs)});
+            child.waitForFinished(-1);
+            output[scenario] = child.exitCode() == 0 ? QString::fromUtf8(child.readAllStandardOutput()) : QString();
+        }
+        const QString key = QStringLiteral("RESULT %1 ").arg(QLatin1String(row.result));
+        const qsizetype at = output[scenario].indexOf(key);
+        if (at < 0) {
+            Out() << QString::fromUtf8(row.title) << ": failed\n";
             ++failures;
             continue;
         }
-        const QStringList f = output.mid(at).split(u' ', Qt::SkipEmptyParts);
+        const QStringList f = output[scenario].mid(at).section(u'\n', 0, 0).split(u' ', Qt::SkipEmptyParts);
         const double ours = f[2].toDouble(), raw = f[4].toDouble();
         Out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
-                     .arg(QString::fromUtf8(kTitles[i]), -30)
+                     .arg(QString::fromUtf8(row.title), -30)
                      .arg(ours, 10, 'f', 2)
                      .arg(f[3].toDouble(), 8, 'f', 2)
                      .arg(raw, 11, 'f', 2)
