@@ -278,7 +278,10 @@ void TMainForm::OpenWindowOnce(QPointer<QWidget>& window, const std::function<QW
 
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous()) ShowSteps();
+    if (event->spontaneous()) return;
+    ShowSteps();
+    // Where no window manager activates the window (a bare X server), showing it is enough.
+    PromptLogin();
 }
 
 void TMainForm::ShowSteps() {
@@ -306,20 +309,22 @@ void TMainForm::ChooseSkin(int index) {
 
 bool TMainForm::event(QEvent* event) {
     const bool handled = QMainWindow::event(event);
-    if (event->type() == QEvent::WindowActivate && m_sessionId == 0 && m_loginPrompt && !m_loginShowing) {
-        // The login is modal; it runs after the activation has been dispatched.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (m_sessionId != 0 || m_loginShowing) return;
-                m_loginShowing = true;
-                m_loginPrompt();
-                m_loginShowing = false;
-                if (m_sessionId == 0) close();
-            },
-            Qt::QueuedConnection);
-    }
+    if (event->type() == QEvent::WindowActivate) PromptLogin();
     return handled;
+}
+
+void TMainForm::PromptLogin() {
+    if (m_sessionId != 0 || !m_loginPrompt || m_loginShowing) return;
+    m_loginShowing = true;
+    // The login is modal; it runs after the event that asked for it has been dispatched.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_sessionId == 0) m_loginPrompt();
+            m_loginShowing = false;
+            if (m_sessionId == 0) close();
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainForm::RecordSessionEnd() {

@@ -91,6 +91,7 @@ private:
     void ShowSteps();
     void ChooseSkin(int index);
     void RecordSessionEnd();
+    void PromptLogin();
 
     Tdmfm& m_dm;
     QString m_configPath;

@@ -1,0 +1,102 @@
+#include "app/Program.h"
+
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QPointer>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QToolButton>
+#include <QProxyStyle>
+#include <QStyleFactory>
+
+#include "app/Fonts.h"
+#include "app/MAIN.h"
+#include "catalogue/Unit1.h"
+#include "catalogue/ys.h"
+#include "users/changepass.h"
+#include "users/login.h"
+#include "users/usergl.h"
+#include "common/Application.h"
+#include "common/Dialogs.h"
+#include "common/Password.h"
+#include "data/Errors.h"
+#include "data/Schema.h"
+#include "data/dm.h"
+
+namespace {
+
+// Hints appear at once.
+class HintStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// Opens data.mdb in the current folder. A missing file is created only when the user says so;
+// a file that cannot be opened is left as it is.
+bool OpenDatabase(Tdmfm& dm) {
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("data.mdb"));
+    try {
+        if (!QFileInfo::exists(path)) {
+            if (!Dialogs::AskYesNo(QStringLiteral("晨岚POS收银软件"),
+                                   QStringLiteral("找不到数据库文件：\n%1\n\n要在这里新建一个空的数据库吗？\n"
+                                                  "选“是”新建，选“否”退出程序。")
+                                       .arg(QDir::toNativeSeparators(path))))
+                return false;
+            CreateDatabase(path, HashPassword(QStringLiteral("847")));
+        }
+        dm.Open(path);
+        return true;
+    } catch (const EPosError& error) {
+        Dialogs::ShowError(QStringLiteral("无法打开数据库 %1：\n%2").arg(QDir::toNativeSeparators(path), error.Message()));
+        return false;
+    }
+}
+
+// Made from the settings menu on demand; they free themselves when closed.
+template <class Window>
+void OpenFromMenu(TMainForm& mainForm, Tdmfm& dm, QAction* entry, QPointer<QWidget>& window) {
+    QObject::connect(entry, &QAction::triggered, &mainForm, [&mainForm, &dm, &window] {
+        mainForm.OpenWindowOnce(window, [&]() -> QWidget* {
+            auto* made = new Window(dm, &mainForm);
+            made->show();
+            return made;
+        });
+    });
+}
+
+}  // namespace
+
+int RunProgram(TApplication& app, const std::function<void()>& loginShown) {
+    InstallFontSubstitutes();
+    app.setStyle(new HintStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+
+    // The long-lived windows, in their fixed order; the main window touches no database yet.
+    Tdmfm dmfm;
+    TMainForm mainForm(dmfm, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.ini")));
+    Tloginfm loginfm(dmfm, mainForm, &mainForm);
+    if (!OpenDatabase(dmfm)) return 1;
+    auto* Form1 = new TForm1(dmfm, &mainForm);
+    auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
+
+    mainForm.SetOperatorSource([&loginfm] { return loginfm.CurrentOperator(); });
+    mainForm.SetLoginPrompt([&loginfm, &loginShown] {
+        if (loginShown) QMetaObject::invokeMethod(&loginfm, loginShown, Qt::QueuedConnection);
+        loginfm.exec();
+    });
+    QObject::connect(mainForm.ToolButton(QStringLiteral("商品管理")), &QToolButton::clicked, Form1,
+                     [Form1] { Form1->exec(); });
+    QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
+    QPointer<QWidget> changepassfm, userglfm;
+    OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);
+    OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[1], userglfm);
+
+    mainForm.show();
+    return app.exec();
+}
