@@ -38,10 +38,10 @@ public:
     }
 };
 
-// Opens data.mdb in the current folder. A missing file is created only when the user says so;
-// a file that cannot be opened is left as it is.
-bool OpenDatabase(Tdmfm& dm) {
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("data.mdb"));
+}  // namespace
+
+bool OpenDatabase(Tdmfm& dm, const QDir& folder) {
+    const QString path = folder.absoluteFilePath(QStringLiteral("data.mdb"));
     try {
         if (!QFileInfo::exists(path)) {
             if (!Dialogs::AskYesNo(QStringLiteral("晨岚POS收银软件"),
@@ -58,6 +58,8 @@ bool OpenDatabase(Tdmfm& dm) {
         return false;
     }
 }
+
+namespace {
 
 // Made from the settings menu on demand; they free themselves when closed.
 template <class Window>
@@ -81,7 +83,7 @@ int RunProgram(TApplication& app, const std::function<void()>& loginShown) {
     Tdmfm dmfm;
     TMainForm mainForm(dmfm, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.ini")));
     Tloginfm loginfm(dmfm, mainForm, &mainForm);
-    if (!OpenDatabase(dmfm)) return 1;
+    if (!OpenDatabase(dmfm, QDir::current())) return 1;
     auto* Form1 = new TForm1(dmfm, &mainForm);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
 

@@ -1,0 +1,76 @@
+// Opening the shop database at program start: a missing file is made only when asked for, and
+// a file that cannot be opened is never touched.
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include "app/Program.h"
+#include "common/Application.h"
+#include "data/Schema.h"
+#include "data/dm.h"
+#include "tests/support/ScriptedDialogs.h"
+
+namespace {
+QByteArray FileHash(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                          : QByteArray();
+}
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void missingDatabase_data();
+    void missingDatabase();
+    void unreadableFileIsLeftAlone();
+};
+
+void TestStartup::missingDatabase_data() {
+    QTest::addColumn<bool>("create");
+    QTest::newRow("yes makes a new one") << true;
+    QTest::newRow("no ends the program") << false;
+}
+
+void TestStartup::missingDatabase() {
+    QFETCH(bool, create);
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).absoluteFilePath(QStringLiteral("data.mdb"));
+    ScriptedDialogs dialogs;
+    dialogs.Expect(Dialogs::Kind::YesNo, QDir::toNativeSeparators(path), create);
+    Tdmfm dm;
+    QCOMPARE(OpenDatabase(dm, QDir(dir.path())), create);
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(QFile::exists(path), create);
+    if (!create) return;
+    QCOMPARE(dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from userdb where username=?"),
+                                      {QString::fromUtf8(kSuperAdmin)})
+                 .toInt(),
+             1);
+}
+
+void TestStartup::unreadableFileIsLeftAlone() {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).absoluteFilePath(QStringLiteral("data.mdb"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+    }
+    const QByteArray before = FileHash(path);
+    ScriptedDialogs dialogs;
+    dialogs.ExpectError(QStringLiteral("无法打开数据库"));
+    Tdmfm dm;
+    QVERIFY(!OpenDatabase(dm, QDir(dir.path())));
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(FileHash(path), before);
+}
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_startup.moc"
