@@ -16,6 +16,7 @@
 #include "common/UserSettings.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/WidgetTest.h"
 
 namespace {
 
@@ -202,11 +203,5 @@ void TestMainForm::failedSessionEndKeepsWindowOpen() {
     form.SetSessionId(0);
 }
 
-int main(int argc, char** argv) {
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    TApplication app(argc, argv);
-    TestMainForm test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestMainForm)
 #include "tst_mainform.moc"

@@ -11,6 +11,7 @@
 #include "data/Schema.h"
 #include "data/dm.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/WidgetTest.h"
 
 namespace {
 QByteArray FileHash(const QString& path) {
@@ -68,9 +69,5 @@ void TestStartup::unreadableFileIsLeftAlone() {
     QCOMPARE(FileHash(path), before);
 }
 
-int main(int argc, char** argv) {
-    TApplication app(argc, argv);
-    TestStartup test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestStartup)
 #include "tst_startup.moc"

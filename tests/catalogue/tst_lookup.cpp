@@ -17,6 +17,7 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
 #include "toolkit/DataGrid.h"
+#include "tests/support/WidgetTest.h"
 
 namespace {
 
@@ -82,11 +83,6 @@ struct Fixture {
     }
 };
 
-void Type(QWidget* box, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 void DoubleClickRow(DataGrid* grid, int row) {
     QTableView* view = grid->View();
     const QPoint at = view->visualRect(view->model()->index(row, 1)).center();
@@ -122,7 +118,7 @@ void TestLookup::fullListOnEveryOpening() {
                       QPoint(header->sectionViewportPosition(4) + 5, header->height() / 2));
     QCOMPARE(f.Codes(), QStringList({S("D4"), S("A1"), S("B2"), S("C3")}));  // by price, descending
 
-    Type(f.lookup->CriteriaBox(S("商品名称")), S("可乐"));
+    TypeText(f.lookup->CriteriaBox(S("商品名称")), S("可乐"));
     QCOMPARE(f.Codes(), QStringList({S("A1"), S("A1")}));  // a search lists the rows of sp
     f.lookup->reject();
     QVERIFY(!f.t.dm().ADOQuery5.Active());
@@ -151,15 +147,15 @@ void TestLookup::search() {
     Fixture f;
     ScriptedDialogs dialogs;
     if (typed.isEmpty()) QTest::mouseClick(f.lookup->SearchButton(), Qt::LeftButton);
-    for (qsizetype i = 0; i < typed.size(); i += 2) Type(f.lookup->CriteriaBox(typed[i]), typed[i + 1]);
+    for (qsizetype i = 0; i < typed.size(); i += 2) TypeText(f.lookup->CriteriaBox(typed[i]), typed[i + 1]);
     QCOMPARE(f.Codes(), codes);
     VERIFY_DIALOGS(dialogs);
 }
 
 void TestLookup::clearingCriteriaShowsEveryPricedProduct() {
     Fixture f;
-    Type(f.lookup->CriteriaBox(S("商品编码")), S("d"));
-    Type(f.lookup->CriteriaBox(S("规格型号")), S("1"));
+    TypeText(f.lookup->CriteriaBox(S("商品编码")), S("d"));
+    TypeText(f.lookup->CriteriaBox(S("规格型号")), S("1"));
     QCOMPARE(f.Codes(), QStringList({S("D4")}));
     QTest::mouseClick(f.lookup->ClearButton(), Qt::LeftButton);
     QVERIFY(f.lookup->CriteriaBox(S("商品编码"))->text().isEmpty());
@@ -192,7 +188,7 @@ void TestLookup::pick() {
 
 void TestLookup::pickFromAnEmptyListHandsAnEmptyCode() {
     Fixture f;
-    Type(f.lookup->CriteriaBox(S("商品编码")), S("nothing"));
+    TypeText(f.lookup->CriteriaBox(S("商品编码")), S("nothing"));
     QCOMPARE(f.lookup->Grid()->RowCount(), 0);
     QTest::mouseClick(f.lookup->PickButton(), Qt::LeftButton);
     QCOMPARE(f.checkout.handed.size(), size_t(1));
@@ -242,11 +238,5 @@ void TestLookup::pickRingsUpOnTheCheckout() {
     QVERIFY(main.EntryField()->text().isEmpty());
 }
 
-int main(int argc, char** argv) {
-    TApplication app(argc, argv);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    TestLookup test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestLookup)
 #include "tst_lookup.moc"

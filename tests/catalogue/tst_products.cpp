@@ -19,6 +19,7 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
 #include "toolkit/DataGrid.h"
+#include "tests/support/WidgetTest.h"
 
 namespace {
 
@@ -106,12 +107,6 @@ struct Fixture {
             .toString();
     }
 };
-
-// Types text as a person does: one key per character, Chinese through its text.
-void Type(QWidget* box, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 bool PanelEmpty(const Fixture& f) {
     for (const auto& [column, box] : f.Panel()->Boxes())
@@ -203,7 +198,7 @@ void TestProducts::search() {
     Fixture f(Catalogue());
     if (typed.isEmpty()) f.Click(f.form->SearchButton());
     // Every change of a box searches again; no button press needed.
-    for (qsizetype i = 0; i < typed.size(); i += 2) Type(f.form->CriteriaBox(typed[i]), typed[i + 1]);
+    for (qsizetype i = 0; i < typed.size(); i += 2) TypeText(f.form->CriteriaBox(typed[i]), typed[i + 1]);
     QCOMPARE(f.Codes(), codes);
     if (!codes.isEmpty()) QCOMPARE(f.form->Grid()->CurrentRow(), 0);
     f.Click(f.form->AllButton());
@@ -212,8 +207,8 @@ void TestProducts::search() {
 
 void TestProducts::clearingCriteriaEndsOnAllPricedProducts() {
     Fixture f(Catalogue());
-    Type(f.form->CriteriaBox(S("商品名称")), S("可乐"));
-    Type(f.form->CriteriaBox(S("供货商")), S("本地"));
+    TypeText(f.form->CriteriaBox(S("商品名称")), S("可乐"));
+    TypeText(f.form->CriteriaBox(S("供货商")), S("本地"));
     QCOMPARE(f.Codes(), QStringList({S("A1")}));
     f.Click(f.form->ClearButton());
     QVERIFY(f.form->CriteriaBox(S("商品名称"))->text().isEmpty());
@@ -237,7 +232,7 @@ void TestProducts::loadingFillsThePanel() {
     QCOMPARE(f.Box("会员价")->text(), QString());
     QCOMPARE(f.Box("单位")->text(), S("瓶"));
     // Searches and listings leave the panel's contents alone.
-    Type(f.form->CriteriaBox(S("商品编码")), S("zz"));
+    TypeText(f.form->CriteriaBox(S("商品编码")), S("zz"));
     QCOMPARE(f.Box("商品编码")->text(), S("A1"));
 }
 
@@ -302,7 +297,7 @@ void TestProducts::addThroughTheEnterChain() {
     };
     for (const auto& [column, text] : typed) {
         QCOMPARE(QApplication::focusWidget(), f.Box(column));
-        Type(f.Box(column), text);
+        TypeText(f.Box(column), text);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
     QCOMPARE(QApplication::focusWidget(), f.Panel()->AddButton());
@@ -342,7 +337,7 @@ void TestProducts::priceBoxes() {
     ScriptedDialogs dialogs;
     f.Click(f.form->NewButton());
     // Keys other than digits and the point are dropped as they are typed.
-    Type(f.Box("销售单价"), S("1a2.b5-+ 元"));
+    TypeText(f.Box("销售单价"), S("1a2.b5-+ 元"));
     QCOMPARE(f.Box("销售单价")->text(), S("12.5"));
     f.FillAll(S("P1"));
     f.Box("进货单价")->setText(price);
@@ -400,7 +395,7 @@ void TestProducts::modifyChangesTheLoadedRowAfterSortAndSearch() {
     f.ClickRow(1);
     QCOMPARE(f.Box("商品名称")->text(), S("乙"));
     f.form->Grid()->SortByTitle(2);  // the current row is now another product's
-    Type(f.form->CriteriaBox(S("商品编码")), S("B"));
+    TypeText(f.form->CriteriaBox(S("商品编码")), S("B"));
     QCOMPARE(f.Codes(), QStringList({S("B2")}));
     f.Box("商品名称")->setText(S("丁"));
     f.Click(f.Panel()->ModifyButton());
@@ -497,9 +492,5 @@ void TestProducts::closingResetsAndTheWindowCanBeReopened() {
     QVERIFY(!f.Panel()->isVisible());
 }
 
-int main(int argc, char** argv) {
-    TApplication app(argc, argv);
-    TestProducts test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestProducts)
 #include "tst_products.moc"

@@ -13,6 +13,7 @@
 #include "checkout/SaleGrid.h"
 #include "common/Application.h"
 #include "tests/checkout/CheckoutFixture.h"
+#include "tests/support/WidgetTest.h"
 
 QString CheckoutFixture::Total() const { return form->TotalLabel()->text(); }
 QString CheckoutFixture::Count() const { return form->CountLabel()->text(); }
@@ -450,11 +451,5 @@ void TestCart::linePanelKeysAndUpDown() {
     VERIFY_DIALOGS(dialogs);
 }
 
-int main(int argc, char** argv) {
-    TApplication app(argc, argv);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    TestCart test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestCart)
 #include "tst_cart.moc"

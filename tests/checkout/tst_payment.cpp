@@ -13,6 +13,7 @@
 #include "common/IniFile.h"
 #include "data/Errors.h"
 #include "tests/checkout/CheckoutFixture.h"
+#include "tests/support/WidgetTest.h"
 
 QString CheckoutFixture::Total() const { return form->TotalLabel()->text(); }
 QString CheckoutFixture::Count() const { return form->CountLabel()->text(); }
@@ -331,11 +332,5 @@ void TestPayment::printerFailureLeavesTheSaleSettled() {
     QCOMPARE(f.t.Count(QStringLiteral("data3")), 1);
 }
 
-int main(int argc, char** argv) {
-    TApplication app(argc, argv);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    TestPayment test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestPayment)
 #include "tst_payment.moc"

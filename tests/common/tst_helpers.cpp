@@ -13,6 +13,7 @@
 #include "data/Numbers.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/WidgetTest.h"
 
 class TestHelpers : public QObject {
     Q_OBJECT
@@ -133,9 +134,5 @@ void TestHelpers::tamperedHashIsRefusedQuickly() {
     QCOMPARE(VerifyPassword(QStringLiteral("$argon2id$garbage"), QStringLiteral("847")), PasswordCheck::Wrong);
 }
 
-int main(int argc, char** argv) {
-    TApplication app(argc, argv);
-    TestHelpers test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestHelpers)
 #include "tst_helpers.moc"

@@ -14,6 +14,7 @@
 #include "data/Numbers.h"
 #include "tests/support/TestDatabase.h"
 #include "toolkit/DataGrid.h"
+#include "tests/support/WidgetTest.h"
 
 namespace {
 
@@ -473,9 +474,5 @@ void TestDataGrid::staysQuickWithManyRows() {
     QVERIFY(walk < 1000);
 }
 
-int main(int argc, char** argv) {
-    TApplication app(argc, argv);
-    TestDataGrid test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestDataGrid)
 #include "tst_datagrid.moc"

@@ -23,20 +23,11 @@
 #include "tests/support/TestDatabase.h"
 #include "users/PasswordBox.h"
 #include "users/login.h"
+#include "tests/support/WidgetTest.h"
 
 namespace {
 
 const QString kAdmin = QString::fromUtf8(kSuperAdmin);
-
-// Latin text as key clicks; other characters as key events carrying the character.
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
 
 // The main window and the login over it, as main() builds them.
 struct Desk {
@@ -58,7 +49,7 @@ struct Desk {
         QLineEdit* edit = login.UserNameBox()->lineEdit();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Delete);
-        Type(edit, name);
+        TypeText(edit, name);
         QCOMPARE(login.CurrentOperator(), name);
     }
     QString StoredPassword(const QString& name) {
@@ -126,7 +117,7 @@ void TestLogin::enterMovesFocusAndSecondEnterLogsIn() {
     desk.ShowLogin();
     QTest::keyClick(desk.Focused(), Qt::Key_Return);
     QCOMPARE(desk.Focused(), desk.login.PasswordField());
-    Type(desk.Focused(), QStringLiteral("847"));
+    TypeText(desk.Focused(), QStringLiteral("847"));
     QTest::keyClick(desk.Focused(), Qt::Key_Return);
     QCOMPARE(desk.Focused(), desk.login.LoginButton());
     QVERIFY(desk.login.isVisible());
@@ -181,7 +172,7 @@ void TestLogin::refusedLogins() {
     Desk desk(t);
     desk.ShowLogin();
     desk.ChooseUser(name);
-    Type(desk.login.PasswordField(), password);
+    TypeText(desk.login.PasswordField(), password);
     desk.dialogs.Expect(warning ? Dialogs::Kind::Warning : Dialogs::Kind::Message, message);
     QTest::mouseClick(desk.login.LoginButton(), Qt::LeftButton);
     VERIFY_DIALOGS(desk.dialogs);
@@ -205,14 +196,14 @@ void TestLogin::passwordBoxKeepsLettersAndDigits() {
     desk.ShowLogin();
     PasswordBox* box = desk.login.PasswordField();
     box->setFocus();
-    Type(box, QStringLiteral("a1 B-2.中_z"));
+    TypeText(box, QStringLiteral("a1 B-2.中_z"));
     QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QStringLiteral("\x01"), Qt::NoModifier);
     QCOMPARE(box->text(), QStringLiteral("a1B2z"));
     QTest::keyClick(box, Qt::Key_Backspace);
     QCOMPARE(box->text(), QStringLiteral("a1B2"));
     QTest::keyClick(box, Qt::Key_Escape);  // discarded, and the login stays open
     QVERIFY(desk.login.isVisible());
-    Type(box, QStringLiteral("cdefghijk"));
+    TypeText(box, QStringLiteral("cdefghijk"));
     QCOMPARE(box->text(), QStringLiteral("a1B2cdefgh"));  // ten at most
     QCOMPARE(box->echoMode(), QLineEdit::Password);
     QCOMPARE(box->displayText(), QString(10, u'*'));
@@ -232,7 +223,7 @@ void TestLogin::cashierLoginHidesAdminCommands() {
     desk.ShowLogin();
     desk.ChooseUser(QStringLiteral("李四"));
     QTest::keyClick(desk.Focused(), Qt::Key_Return);
-    Type(desk.Focused(), QStringLiteral("847"));
+    TypeText(desk.Focused(), QStringLiteral("847"));
     QTest::mouseClick(desk.login.LoginButton(), Qt::LeftButton);
     QVERIFY(desk.login.LoggedIn());
     QCOMPARE(desk.form.StatusPanel(1)->text(), QStringLiteral("操作员：李四"));
@@ -252,7 +243,7 @@ void TestLogin::plainTextPasswordIsRewrittenAsHash() {
     t.db().Exec(QStringLiteral("update userdb set passwd='847'"));
     Desk desk(t);
     desk.ShowLogin();
-    Type(desk.login.PasswordField(), QStringLiteral("847"));
+    TypeText(desk.login.PasswordField(), QStringLiteral("847"));
     QTest::mouseClick(desk.login.LoginButton(), Qt::LeftButton);
     QVERIFY(desk.login.LoggedIn());
     const QString stored = desk.StoredPassword(kAdmin);
@@ -268,7 +259,7 @@ void TestLogin::tamperedHashIsRefusedQuickly() {
                                 "aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g")});
     Desk desk(t);
     desk.ShowLogin();
-    Type(desk.login.PasswordField(), QStringLiteral("847"));
+    TypeText(desk.login.PasswordField(), QStringLiteral("847"));
     desk.dialogs.ExpectMessage(QStringLiteral("密码不正确！请重新输入！"));
     QElapsedTimer clock;
     clock.start();
@@ -283,7 +274,7 @@ void TestLogin::unrecordedSessionIsNoLogin() {
     Desk desk(t);
     desk.ShowLogin();
     t.db().Exec(QStringLiteral("drop table rz"));
-    Type(desk.login.PasswordField(), QStringLiteral("847"));
+    TypeText(desk.login.PasswordField(), QStringLiteral("847"));
     desk.dialogs.ExpectError(QStringLiteral("no such table: rz"));
     QTest::mouseClick(desk.login.LoginButton(), Qt::LeftButton);
     VERIFY_DIALOGS(desk.dialogs);
@@ -321,7 +312,7 @@ void TestLogin::eachRunLogsItsOwnSession() {
         QTimer typist;
         QObject::connect(&typist, &QTimer::timeout, [&desk] {
             if (!desk.login.isVisible() || !desk.login.PasswordField()->text().isEmpty()) return;
-            Type(desk.login.PasswordField(), QStringLiteral("847"));
+            TypeText(desk.login.PasswordField(), QStringLiteral("847"));
             QTest::mouseClick(desk.login.LoginButton(), Qt::LeftButton);
         });
         typist.start(20);
@@ -367,11 +358,5 @@ void TestLogin::desktopEntryIsRefreshedAtEachShow() {
     VERIFY_DIALOGS(desk.dialogs);
 }
 
-int main(int argc, char** argv) {
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    TApplication app(argc, argv);
-    TestLogin test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestLogin)
 #include "tst_login.moc"

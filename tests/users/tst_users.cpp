@@ -18,21 +18,13 @@
 #include "users/PasswordBox.h"
 #include "users/changepass.h"
 #include "users/usergl.h"
+#include "tests/support/WidgetTest.h"
 
 namespace {
 
 const QString kAdmin = QString::fromUtf8(kSuperAdmin);
 
 QString S(const char* text) { return QString::fromUtf8(text); }
-
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
 
 void Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -67,7 +59,7 @@ void ChooseInList(Tuserglfm& window, const QString& name) {
 // A user-management window already unlocked with the administrator's password.
 void Unlock(Tuserglfm& window, ScriptedDialogs& dialogs) {
     dialogs.ExpectMessage(QStringLiteral("超级管理员登录成功！"));
-    Type(window.AdminPasswordBox(), QStringLiteral("847"));
+    TypeText(window.AdminPasswordBox(), QStringLiteral("847"));
     Click(window.AdminLoginButton());
     VERIFY_DIALOGS(dialogs);
 }
@@ -123,9 +115,9 @@ void TestUsers::changeRefusals() {
     window.show();
     QCOMPARE(window.OperatorBox()->currentIndex(), -1);
     if (choose) window.OperatorBox()->setCurrentIndex(window.OperatorBox()->findText(kAdmin));
-    Type(window.OldPasswordBox(), oldPassword);
-    Type(window.NewPasswordBox(), newPassword);
-    Type(window.RepeatBox(), repeat);
+    TypeText(window.OldPasswordBox(), oldPassword);
+    TypeText(window.NewPasswordBox(), newPassword);
+    TypeText(window.RepeatBox(), repeat);
     dialogs.Expect(warning ? Dialogs::Kind::Warning : Dialogs::Kind::Message, message);
     Click(window.ChangeButton());
     VERIFY_DIALOGS(dialogs);
@@ -154,13 +146,13 @@ void TestUsers::changeByKeysStoresHashAndCloses() {
     QTest::keyClick(window->OperatorBox(), Qt::Key_Down);
     QCOMPARE(window->OperatorBox()->currentText(), QStringLiteral("zhang"));
     QCOMPARE(window->focusWidget(), window->OldPasswordBox());
-    Type(window->focusWidget(), QStringLiteral("847"));
+    TypeText(window->focusWidget(), QStringLiteral("847"));
     QTest::keyClick(window->focusWidget(), Qt::Key_Return);
     QCOMPARE(window->focusWidget(), window->NewPasswordBox());
-    Type(window->focusWidget(), QStringLiteral("New9"));
+    TypeText(window->focusWidget(), QStringLiteral("New9"));
     QTest::keyClick(window->focusWidget(), Qt::Key_Return);
     QCOMPARE(window->focusWidget(), window->RepeatBox());
-    Type(window->focusWidget(), QStringLiteral("New9"));
+    TypeText(window->focusWidget(), QStringLiteral("New9"));
     QTest::keyClick(window->focusWidget(), Qt::Key_Return);
     QCOMPARE(window->focusWidget(), window->ChangeButton());
 
@@ -182,9 +174,9 @@ void TestUsers::changeWithoutClosingEmptiesTheBoxes() {
     window.show();
     window.CloseWhenDoneBox()->setChecked(false);
     window.OperatorBox()->setCurrentIndex(0);
-    Type(window.OldPasswordBox(), QStringLiteral("847"));
-    Type(window.NewPasswordBox(), QStringLiteral("x1"));
-    Type(window.RepeatBox(), QStringLiteral("x1"));
+    TypeText(window.OldPasswordBox(), QStringLiteral("847"));
+    TypeText(window.NewPasswordBox(), QStringLiteral("x1"));
+    TypeText(window.RepeatBox(), QStringLiteral("x1"));
     dialogs.ExpectMessage(QStringLiteral("你已经成功修改了密码！"));
     Click(window.ChangeButton());
     VERIFY_DIALOGS(dialogs);
@@ -211,14 +203,14 @@ void TestUsers::adminPasswordUnlocksTheWindow() {
 
     dialogs.ExpectMessage(QStringLiteral("密码不对！")).ExpectMessage(QStringLiteral("密码不对！"));
     Click(window.AdminLoginButton());  // empty: simply no match
-    Type(window.AdminPasswordBox(), QStringLiteral("846"));
+    TypeText(window.AdminPasswordBox(), QStringLiteral("846"));
     Click(window.AdminLoginButton());
     VERIFY_DIALOGS(dialogs);
     QCOMPARE(window.AdminPasswordBox()->text(), QStringLiteral("846"));
     QVERIFY(!window.Pages()->isEnabled());
 
     window.AdminPasswordBox()->clear();
-    Type(window.AdminPasswordBox(), QStringLiteral("847"));
+    TypeText(window.AdminPasswordBox(), QStringLiteral("847"));
     QTest::keyClick(window.AdminPasswordBox(), Qt::Key_Return);
     QCOMPARE(window.focusWidget(), window.AdminLoginButton());
     dialogs.ExpectMessage(QStringLiteral("超级管理员登录成功！"));
@@ -254,7 +246,7 @@ void TestUsers::addUser() {
     window.show();
     Unlock(window, dialogs);
     window.Pages()->setCurrentIndex(1);
-    Type(window.NewNameBox(), typed);
+    TypeText(window.NewNameBox(), typed);
     dialogs.ExpectMessage(message);
     Click(window.AddButton());
     VERIFY_DIALOGS(dialogs);
@@ -347,17 +339,11 @@ void TestUsers::escClosesUserWindow() {
     ScriptedDialogs dialogs;
     QPointer<Tuserglfm> window = new Tuserglfm(t.dm());
     window->show();
-    Type(window->AdminPasswordBox(), QStringLiteral("84"));
+    TypeText(window->AdminPasswordBox(), QStringLiteral("84"));
     QTest::keyClick(window->AdminPasswordBox(), Qt::Key_Escape);
     QTRY_VERIFY(window.isNull());
     VERIFY_DIALOGS(dialogs);
 }
 
-int main(int argc, char** argv) {
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    TApplication app(argc, argv);
-    TestUsers test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestUsers)
 #include "tst_users.moc"
