@@ -75,13 +75,13 @@ void OpenFromMenu(TMainForm& mainForm, Tdmfm& dm, QAction* entry, QPointer<QWidg
 
 }  // namespace
 
-int RunProgram(TApplication& app, const std::function<void()>& loginShown) {
+int RunProgram(TApplication& app, const QString& configFolder, const std::function<void()>& loginShown) {
     InstallFontSubstitutes();
     app.setStyle(new HintStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
 
     // The long-lived windows, in their fixed order; the main window touches no database yet.
     Tdmfm dmfm;
-    TMainForm mainForm(dmfm, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.ini")));
+    TMainForm mainForm(dmfm, QDir(configFolder).filePath(QStringLiteral("config.ini")));
     Tloginfm loginfm(dmfm, mainForm, &mainForm);
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
     auto* Form1 = new TForm1(dmfm, &mainForm);

@@ -2,6 +2,7 @@
 // The whole program in the current folder (the shop folder holding data.mdb): the windows in
 // their fixed order and the message loop until the main window closes.
 
+#include <QString>
 #include <functional>
 
 class QDir;
@@ -12,5 +13,6 @@ class Tdmfm;
 // that cannot be opened is reported and left as it is. False when the program must end.
 bool OpenDatabase(Tdmfm& dm, const QDir& folder);
 
-// `loginShown` runs each time the login window has been shown (the benchmark's finish line).
-int RunProgram(TApplication& app, const std::function<void()>& loginShown = {});
+// config.ini lives in `configFolder`, the program's own folder unless the benchmark says
+// otherwise; `loginShown` runs each time the login window has been shown (its finish line).
+int RunProgram(TApplication& app, const QString& configFolder, const std::function<void()>& loginShown = {});

@@ -5,5 +5,6 @@
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
-    return RunProgram(app);
+    // config.ini sits beside the executable.
+    return RunProgram(app, QCoreApplication::applicationDirPath());
 }

@@ -199,7 +199,7 @@ void LookupScenario(const QString& path, int runs) {
 // The program itself, started in the shop folder: it says when its login window is up.
 void StartupChild(const QString& path, int) {
     QDir::setCurrent(QFileInfo(path).absolutePath());
-    RunProgram(*static_cast<TApplication*>(QCoreApplication::instance()), [] {
+    RunProgram(*static_cast<TApplication*>(QCoreApplication::instance()), QDir::currentPath(), [] {
         Out() << "LOGIN" << Qt::endl;
         QCoreApplication::exit(0);
     });

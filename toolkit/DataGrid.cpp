@@ -199,6 +199,12 @@ public:
             case Qt::BackgroundRole:
                 if (d->oddRow.isValid()) return QBrush(index.row() % 2 == 0 ? d->oddRow : d->evenRow);
                 return {};
+            case Qt::ForegroundRole: {
+                // Fixed row colours keep their text readable under a dark skin too.
+                if (!d->oddRow.isValid()) return {};
+                const QColor& row = index.row() % 2 == 0 ? d->oddRow : d->evenRow;
+                return QBrush(row.lightness() > 128 ? Qt::black : Qt::white);
+            }
             default:
                 return {};
         }
@@ -352,8 +358,11 @@ protected:
             const QRect cell(left + titles->sectionViewportPosition(column), 0, titles->sectionSize(column),
                              height());
             const GridColumn& c = d->columns[size_t(column)];
-            DrawCell(&painter, cell.adjusted(0, 1, 0, 1), d->footerText(column),
-                     palette().color(QPalette::Text), background, line,
+            // A fixed footer colour gets a text colour that stays readable under every skin.
+            const QColor text = d->footerBackground.isValid()
+                                    ? (background.lightness() > 128 ? QColor(Qt::black) : QColor(Qt::white))
+                                    : palette().color(QPalette::Text);
+            DrawCell(&painter, cell.adjusted(0, 1, 0, 1), d->footerText(column), text, background, line,
                      c.footerAlignment ? c.footerAlignment : c.alignment);
         }
     }
