@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QSettings>
 #include <QStringEncoder>
 #include <QToolButton>
@@ -10,6 +11,7 @@
 
 #include "app/MAIN.h"
 #include "app/Skins.h"
+#include "checkout/SaleGrid.h"
 #include "common/Application.h"
 #include "common/Clock.h"
 #include "common/IniFile.h"
@@ -52,6 +54,8 @@ private Q_SLOTS:
     void storedSkinAppliesAtShow();
     void choosingSkinStoresIt();
     void showStepsAndLayout();
+    void openWindowOnceReusesTheWindow();
+    void gridFollowsTheWindowHeight();
     void closeRecordsSessionEnd();
     void failedSessionEndKeepsWindowOpen();
 };
@@ -171,6 +175,42 @@ void TestMainForm::showStepsAndLayout() {
     QVERIFY(!form.SettingsMenu()->actions()[1]->isVisible());
     QVERIFY(form.SettingsMenu()->actions()[3]->isVisible());
     form.close();
+}
+
+void TestMainForm::openWindowOnceReusesTheWindow() {
+    TestDatabase t;
+    TMainForm form(t.dm(), ConfigPath(t));
+    form.show();
+    QPointer<QWidget> window;
+    int made = 0;
+    const auto make = [&]() -> QWidget* {
+        ++made;
+        auto* w = new QWidget(&form, Qt::Window);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        return w;
+    };
+    form.OpenWindowOnce(window, make);
+    QWidget* first = window;
+    first->showMinimized();
+    form.OpenWindowOnce(window, make);
+    QCOMPARE(made, 1);
+    QCOMPARE(window.data(), first);
+    QVERIFY(window->isVisible());
+    QVERIFY(!window->isMinimized());
+    window->close();  // frees itself
+    QTRY_VERIFY(window.isNull());
+    form.OpenWindowOnce(window, make);
+    QCOMPARE(made, 2);
+}
+
+void TestMainForm::gridFollowsTheWindowHeight() {
+    TestDatabase t;
+    TMainForm form(t.dm(), ConfigPath(t));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.resize(1200, 800);
+    QTRY_COMPARE(form.Grid()->parentWidget()->height(), 800 + 22 - 320);
 }
 
 void TestMainForm::closeRecordsSessionEnd() {
