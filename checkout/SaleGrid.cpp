@@ -25,7 +25,9 @@ SaleGrid::SaleGrid(Tdmfm& dm, QWidget* parent) : DataGrid(parent), m_dm(dm) {
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(16);
     setFont(font);
-    std::vector<GridColumn> columns = {Centred("c", "商品编码", 100), Centred("a", "商品名称", 240),
+    // The code column is a little wider than the name column gives up: a 13-digit barcode is
+    // wider in the Song face installed here than in SimSun, and must show whole.
+    std::vector<GridColumn> columns = {Centred("c", "商品编码", 108), Centred("a", "商品名称", 232),
                                        Centred("b", "规格型号", 120), Centred("4", "销售价", 100),
                                        Centred("2", "数 量", 100),    Centred("z", "单 位", 60),
                                        Centred("6", "金 额", 100),    Centred("7", "利润", 100)};
