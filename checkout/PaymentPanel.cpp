@@ -139,7 +139,10 @@ void PaymentPanel::CloseIcon() {
 }
 
 bool PaymentPanel::ChecksPass() {
-    if (m_dm.ADOQuery15.RecordCount() == 0) {
+    // The table, not the grid, says whether there is a sale: a grid left stale by an error
+    // must not let a settled sale be paid a second time.
+    if (m_dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from data")).toLongLong() == 0) {
+        m_cart.ReloadSaleGrid();
         hide();
         Dialogs::ShowMessage(QStringLiteral("请先进行商品销售！"));
         m_entry->setFocus();
@@ -173,12 +176,13 @@ bool PaymentPanel::ChecksPass() {
 void PaymentPanel::ConfirmPayment() {
     if (!ChecksPass()) return;
     const ReceiptData receipt = SettleSale();
-    m_counters.Advance(m_dm.ADOConnection1, m_context.CurrentOperator(), Clock::Today());
-    m_context.ShowSaleNumber(m_counters.Number());
-    const bool saved = m_counters.Save();
+    // The sale is stored: the screen shows it gone before anything else can fail.
     m_cart.ClearOpenSale();
     m_entry->setFocus();
     m_cash->clear();
+    m_counters.Advance(m_dm.ADOConnection1, m_context.CurrentOperator(), Clock::Today());
+    m_context.ShowSaleNumber(m_counters.Number());
+    const bool saved = m_counters.Save();
     if (!saved)
         Dialogs::ShowWarning(QStringLiteral("销售已结账，但销售流水号无法保存到配置文件：%1").arg(m_counters.ErrorString()));
     if (!m_printReceipt->isChecked()) return;
@@ -204,6 +208,7 @@ ReceiptData PaymentPanel::SettleSale() {
     // The lines, the payment and the emptying of the open sale: all of it, or none.
     Transaction transaction(m_dm.ADOConnection1);
     RunQuery(m_dm.ADOQuery8, QStringLiteral("select a, [2], [6] from data order by id"));
+    if (m_dm.ADOQuery8.IsEmpty()) throw EDatabaseError(QStringLiteral("没有要结账的商品"));
     for (m_dm.ADOQuery8.First(); !m_dm.ADOQuery8.Eof(); m_dm.ADOQuery8.Next())
         receipt.items.push_back({m_dm.ADOQuery8.FieldByName(QStringLiteral("a")).AsString(),
                                  m_dm.ADOQuery8.FieldByName(QStringLiteral("2")).AsFloat(),

@@ -8,6 +8,7 @@
 
 #include "checkout/PaymentPanel.h"
 #include "checkout/Receipt.h"
+#include "checkout/SaleGrid.h"
 #include "checkout/SaleCounters.h"
 #include "common/Application.h"
 #include "common/IniFile.h"
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void refusedConfirmationsStoreNothing_data();
     void refusedConfirmationsStoreNothing();
     void emptySaleAndZeroTotal();
+    void saleEmptiedBehindTheGridIsNotPaid();
     void cashBoxKeysAndCancel();
     void saleNumbersFollowInOrder();
     void failureHalfwayStoresNothingAndRetryStoresOnce();
@@ -158,6 +160,19 @@ void TestPayment::emptySaleAndZeroTotal() {
     QVERIFY(!panel->isVisible());
     QCOMPARE(f.t.Count(QStringLiteral("data3")), 0);
     QCOMPARE(QApplication::focusWidget(), f.form->EntryField());
+}
+
+void TestPayment::saleEmptiedBehindTheGridIsNotPaid() {
+    CheckoutFixture f;
+    ScriptedDialogs dialogs;
+    RingUpSale(f, dialogs);
+    f.form->OpenPayment();
+    f.t.db().Exec(QStringLiteral("delete from data"));  // the grid still shows the line
+    dialogs.ExpectMessage(QStringLiteral("请先进行商品销售！"));
+    f.form->Payment()->ConfirmPayment();
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(f.t.Count(QStringLiteral("data3")), 0);
+    QCOMPARE(f.form->Grid()->RowCount(), 0);
 }
 
 void TestPayment::cashBoxKeysAndCancel() {
