@@ -49,7 +49,7 @@ bool OpenDatabase(Tdmfm& dm, const QDir& folder) {
                                                   "选“是”新建，选“否”退出程序。")
                                        .arg(QDir::toNativeSeparators(path))))
                 return false;
-            CreateDatabase(path, HashPassword(QStringLiteral("847")));
+            CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword)));
         }
         dm.Open(path);
         return true;

@@ -4,7 +4,6 @@
 
 #include "common/IniFile.h"
 #include "common/Maker.h"
-#include "common/Pinyin.h"
 #include "data/Connection.h"
 #include "data/Query.h"
 
@@ -47,16 +46,6 @@ QString Prefix(const QString& number) {
 }
 
 }  // namespace
-
-QString SaleNumberText(const QString& operatorName, const QDate& today, qint64 counter) {
-    const QString initials = PinyinCode(operatorName).left(3).toUpper();
-    return QStringLiteral("%1%2%3%4%5 ")
-        .arg(initials)
-        .arg(today.year() % 100, 2, 10, QChar(u'0'))
-        .arg(today.month())
-        .arg(today.day())
-        .arg(counter, 6, 10, QChar(u'0'));
-}
 
 SaleCounters::SaleCounters(QString configPath) : m_path(std::move(configPath)) {}
 

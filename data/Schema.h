@@ -8,6 +8,8 @@ class Connection;
 
 inline constexpr int kSchemaVersion = 1;
 inline constexpr const char* kSuperAdmin = "超级管理员";
+// The password a new database gives the super administrator, new users get, and a reset sets.
+inline constexpr const char* kDefaultPassword = "847";
 
 // Creates every table and index in an empty, open database.
 void CreateSchema(Connection& connection);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/Password.h"
+#include "common/SaleNumber.h"
 #include "data/Connection.h"
 #include "data/Numbers.h"
 
@@ -67,7 +68,6 @@ const DemoProduct kProducts[] = {
 };
 
 const char* const kCashiers[] = {"超级管理员", "收银员"};
-const char* const kCashierCodes[] = {"CJG", "SYY"};
 
 }  // namespace
 
@@ -102,12 +102,7 @@ void FillDemoData(Connection& db, const QDate& today, int months) {
         for (int s = 0; s < sales; ++s) {
             const int who = random.bounded(4) == 0 ? 0 : 1;
             ++counter;
-            const QString number = QStringLiteral("%1%2%3%4%5")
-                                       .arg(QString::fromUtf8(kCashierCodes[who]))
-                                       .arg(day.year() % 100, 2, 10, QChar(u'0'))
-                                       .arg(day.month())
-                                       .arg(day.day())
-                                       .arg(counter, 6, 10, QChar(u'0'));
+            const QString number = SaleNumberText(QString::fromUtf8(kCashiers[who]), day, counter).trimmed();
             const QString cashier = QString::fromUtf8(kCashiers[who]);
             const QString date = day.toString(QStringLiteral("yyyy-MM-dd"));
             double total = 0, profit = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/Pinyin.h"
+#include "common/SaleNumber.h"
 #include "data/Connection.h"
 #include "tools/DemoData.h"
 
@@ -82,7 +83,6 @@ void FillSynthetic(Connection& db, const SynthOptions& o, const std::function<vo
     const QDate firstDay = o.lastDay.addMonths(-o.months).addDays(1);
     const qint64 days = qMax<qint64>(1, firstDay.daysTo(o.lastDay) + 1);
     const QString cashiers[] = {QStringLiteral("超级管理员"), QStringLiteral("收银员"), QStringLiteral("李小红")};
-    const QString initials[] = {QStringLiteral("CJG"), QStringLiteral("SYY"), QStringLiteral("LXH")};
     for (qint64 first = 0; first < o.sales; first += kBatch) {
         Transaction transaction(db);
         for (qint64 s = first; s < std::min(o.sales, first + kBatch); ++s) {
@@ -90,12 +90,7 @@ void FillSynthetic(Connection& db, const SynthOptions& o, const std::function<vo
             const QDate day = firstDay.addDays(s * days / qMax<qint64>(1, o.sales));
             const int who = random.bounded(3);
             const qint64 counter = s + 2;
-            const QString number = QStringLiteral("%1%2%3%4%5")
-                                       .arg(initials[who])
-                                       .arg(day.year() % 100, 2, 10, QChar(u'0'))
-                                       .arg(day.month())
-                                       .arg(day.day())
-                                       .arg(counter, 6, 10, QChar(u'0'));
+            const QString number = SaleNumberText(cashiers[who], day, counter).trimmed();
             const QString date = day.toString(QStringLiteral("yyyy-MM-dd"));
             double total = 0, profit = 0;
             for (int l = 0; l < o.linesPerSale; ++l) {

@@ -34,7 +34,7 @@ int Usage() {
 }
 
 void Create(const QString& path) {
-    CreateDatabase(path, HashPassword(QStringLiteral("847")));
+    CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword)));
 }
 
 int Check(const QString& path) {

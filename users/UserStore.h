@@ -3,10 +3,9 @@
 
 #include <QString>
 
-class Query;
+#include "data/Schema.h"  // kDefaultPassword
 
-// New users get it, and a reset sets it.
-inline constexpr const char* kDefaultPassword = "847";
+class Query;
 
 // How many rows carry this name and this password. A login needs exactly one. A row that
 // matched while it still held the password as plain text is rewritten as a hash.
