@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QDateTime>
 
-#define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
 #include "data/Connection.h"

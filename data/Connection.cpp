@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QFileInfo>
 
-#define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
 #include "data/Errors.h"

@@ -3,7 +3,6 @@
 #include <QStringList>
 #include <algorithm>
 
-#define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
 #include "data/Columns.h"
