@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QToolTip>
 #include <QUrl>
@@ -33,6 +35,27 @@
 #include "data/dm.h"
 
 namespace {
+
+// A toolbar button whose menu arrow sits in the top right corner, beside the picture: the
+// styles put it bottom right, over the last character of the caption.
+class MenuToolButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        option.features &= ~QStyleOptionToolButton::HasMenu;
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+        if (!menu()) return;
+        QStyleOption arrow;
+        arrow.initFrom(this);
+        arrow.rect = QRect(width() - 11, 3, 8, 8);
+        painter.drawPrimitive(QStyle::PE_IndicatorArrowDown, arrow);
+    }
+};
 
 QFont PixelFont(const QString& family, int pixels, bool bold = false) {
     QFont font(family);
@@ -181,16 +204,17 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
                                 {"数据备份", "备", "#ef6c00"}, {"设 置", "设", "#455a64"},
                                 {"技术支持", "技", "#00838f"}};
     auto* bar = new QWidget(parent);
+    bar->setObjectName(QStringLiteral("mainToolbar"));
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(0, 0, 0, 0);
-    buttons->setSpacing(4);
+    buttons->setSpacing(2);
     for (const Command& command : commands) {
-        auto* button = new QToolButton(bar);
+        auto* button = new MenuToolButton(bar);
         button->setText(QString::fromUtf8(command.caption));
         button->setIcon(ToolIcon(QString::fromUtf8(command.mark), QColor(QLatin1String(command.colour))));
         button->setIconSize(QSize(40, 40));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setFixedSize(62, 72);
+        button->setFixedSize(58, 72);  // seven of them fit between the totals box and the QR picture
         button->setFont(PixelFont(QStringLiteral("宋体"), 13));
         button->setToolTip(button->text());
         button->setToolTipDuration(2000);

@@ -3,6 +3,10 @@
 // Responder that answers instead of a person, so no test ever waits on a modal box.
 
 #include <QString>
+#include <memory>
+
+class QMessageBox;
+class QWidget;
 
 namespace Dialogs {
 
@@ -26,6 +30,9 @@ public:
     virtual ~Responder() = default;
     virtual Answer Respond(const Request& request) = 0;
 };
+
+// The real box shown for a message, warning, error, confirmation or yes/no question.
+std::unique_ptr<QMessageBox> MakeMessageBox(const Request& request, QWidget* owner);
 
 // nullptr restores the real dialogs. Returns the responder that was installed before.
 Responder* SetResponder(Responder* responder);
