@@ -286,6 +286,8 @@ void TMainForm::HideAdminCommands() {
     ToolButton(QStringLiteral("商品管理"))->setVisible(false);
     m_changePasswordAction->setVisible(false);
     m_userAdminAction->setVisible(false);
+    for (QWidget* widget : m_adminOnly)
+        if (widget) widget->setVisible(false);
 }
 
 void TMainForm::OpenWindowOnce(QPointer<QWidget>& window, const std::function<QWidget*()>& make) {
@@ -309,6 +311,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::ShowSteps() {
+    if (m_monthSalesFill) m_monthSalesFill();
     m_dm.OpenSaleTables();
     if (!m_countersChecked) {
         m_countersChecked = true;

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 #include <QProxyStyle>
@@ -15,6 +16,9 @@
 #include "app/MAIN.h"
 #include "catalogue/Unit1.h"
 #include "catalogue/ys.h"
+#include "checkout/LinePanel.h"
+#include "sales/SalesChart.h"
+#include "sales/Unit4.h"
 #include "users/changepass.h"
 #include "users/login.h"
 #include "users/usergl.h"
@@ -51,7 +55,17 @@ bool OpenDatabase(Tdmfm& dm, const QDir& folder) {
                 return false;
             CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword)));
         }
-        dm.Open(path);
+        // An older database is brought up to date once; on years of sales that takes a while.
+        std::unique_ptr<QLabel> wait;
+        dm.Open(path, [&wait] {
+            wait = std::make_unique<QLabel>(QStringLiteral("正在升级数据库，请稍候……"));
+            wait->setWindowTitle(QStringLiteral("晨岚POS收银软件"));
+            wait->setAlignment(Qt::AlignCenter);
+            wait->setMinimumSize(320, 90);
+            wait->show();
+            wait->repaint();
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
         return true;
     } catch (const EPosError& error) {
         Dialogs::ShowError(QStringLiteral("无法打开数据库 %1：\n%2").arg(QDir::toNativeSeparators(path), error.Message()));
@@ -84,6 +98,7 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     TMainForm mainForm(dmfm, QDir(configFolder).filePath(QStringLiteral("config.ini")));
     Tloginfm loginfm(dmfm, mainForm, &mainForm);
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
+    auto* xstj = new Txstj(dmfm, mainForm, [&loginfm] { return loginfm.CurrentOperator(); }, &mainForm);
     auto* Form1 = new TForm1(dmfm, &mainForm);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
 
@@ -94,6 +109,15 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     });
     QObject::connect(mainForm.ToolButton(QStringLiteral("商品管理")), &QToolButton::clicked, Form1,
                      [Form1] { Form1->exec(); });
+    mainForm.SetMonthSalesFill([xstj] { xstj->ShowMonthSales(); });
+    mainForm.AddAdminOnly(xstj->MonthlyChart());
+    mainForm.AddAdminOnly(xstj->DailyChart());
+    QObject::connect(mainForm.ToolButton(QStringLiteral("销售明细")), &QToolButton::clicked, xstj,
+                     [xstj, &mainForm] {
+                         xstj->exec();
+                         mainForm.HidePayment();
+                         mainForm.LineDetailPanel()->hide();
+                     });
     QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
     QPointer<QWidget> changepassfm, userglfm;
     OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);
