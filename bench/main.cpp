@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QToolButton>
 #include <cstdio>
 #include <map>
 

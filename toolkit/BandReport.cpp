@@ -1,5 +1,7 @@
 #include "toolkit/BandReport.h"
 
+#include <dlfcn.h>
+
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
@@ -113,6 +115,28 @@ QFont DeviceFont(const ReportFont& spec) {
     return font;
 }
 
+// Qt hands a finished job to the CUPS queue and ignores the answer, so a queue that refuses it
+// (stopped accepting, removed, not allowed) would look like success. The library Qt used is
+// already loaded; its last error is that answer. Empty when the job went through or did not go
+// to a queue at all.
+QString QueueRefusal(const QPrinter& printer) {
+    if (printer.outputFormat() != QPrinter::NativeFormat || !printer.outputFileName().isEmpty()) return {};
+    void* cups = dlopen("libcups.so.2", RTLD_LAZY | RTLD_NOLOAD);
+    if (!cups) return {};
+    using LastError = int (*)();
+    using LastErrorString = const char* (*)();
+    const auto lastError = reinterpret_cast<LastError>(dlsym(cups, "cupsLastError"));
+    const auto lastErrorString = reinterpret_cast<LastErrorString>(dlsym(cups, "cupsLastErrorString"));
+    QString refusal;
+    constexpr int kLastSuccessStatus = 0xff;  // IPP status codes above this are errors
+    if (lastError && lastError() > kLastSuccessStatus) {
+        refusal = lastErrorString ? QString::fromUtf8(lastErrorString()) : QString();
+        if (refusal.isEmpty()) refusal = QStringLiteral("打印队列拒绝了打印任务");
+    }
+    dlclose(cups);
+    return refusal;
+}
+
 }  // namespace
 
 std::vector<ReportPage> BandReport::Layout() const {
@@ -179,6 +203,8 @@ void PaintReport(QPagedPaintDevice& device, const BandReport& report, const std:
         PaintReportPage(painter, pages[i]);
     }
     if (!painter.end()) throw EPosError(QStringLiteral("打印机无法完成打印"));
-    if (printer && printer->printerState() == QPrinter::Error)
-        throw EPosError(QStringLiteral("打印机报告错误"));
+    if (!printer) return;
+    if (printer->printerState() == QPrinter::Error) throw EPosError(QStringLiteral("打印机报告错误"));
+    const QString refusal = QueueRefusal(*printer);
+    if (!refusal.isEmpty()) throw EPosError(QStringLiteral("打印队列不接受任务：") + refusal);
 }
