@@ -13,6 +13,8 @@
 #include "checkout/SaleGrid.h"
 #include "sales/Unit2.h"
 #include "tests/checkout/CheckoutFixture.h"
+#include "tests/support/PdfInk.h"
+#include "tests/support/PrintQueue.h"
 #include "tests/support/WidgetTest.h"
 
 namespace {
@@ -27,6 +29,15 @@ QString Snapshot(CheckoutFixture& f) {
                 .toString() +
             u' ';
     return s + f.form->SaleNumber();
+}
+
+void RingUpTwoLines(CheckoutFixture& f) {
+    f.AddProduct(QStringLiteral("6901"), 12.5, 10, QStringLiteral("可口可乐"));
+    f.AddProduct(QStringLiteral("6902"), 0.53, 0.3, QStringLiteral("口香糖"));
+    ScriptedDialogs dialogs;
+    f.Scan(dialogs, QStringLiteral("6901"), QStringLiteral("2"));
+    f.Scan(dialogs, QStringLiteral("6902"), QStringLiteral("1"));
+    VERIFY_DIALOGS(dialogs);
 }
 
 void OpenSlip(CheckoutFixture& f) {
@@ -68,16 +79,12 @@ private Q_SLOTS:
     void emptySale();
     void negativeTotalStillPreviews();
     void failedPrintSaysSo();
+    void printsThroughARealQueue();
 };
 
 void TestSlip::previewAndPdf() {
     CheckoutFixture f;
-    f.AddProduct(QStringLiteral("6901"), 12.5, 10, QStringLiteral("可口可乐"));
-    f.AddProduct(QStringLiteral("6902"), 0.53, 0.3, QStringLiteral("口香糖"));
-    ScriptedDialogs dialogs;
-    f.Scan(dialogs, QStringLiteral("6901"), QStringLiteral("2"));
-    f.Scan(dialogs, QStringLiteral("6902"), QStringLiteral("1"));
-    VERIFY_DIALOGS(dialogs);
+    RingUpTwoLines(f);
     const QString before = Snapshot(f);
 
     OpenSlip(f);
@@ -183,6 +190,58 @@ void TestSlip::failedPrintSaysSo() {
     QVERIFY(!f.form->Form2()->PrintTo(printer));
     VERIFY_DIALOGS(dialogs);
     f.form->Form2()->close();
+}
+
+void TestSlip::printsThroughARealQueue() {
+    PrintQueue queue;
+    if (!queue.Start()) QSKIP(qPrintable(queue.ErrorString()));
+    CheckoutFixture f;
+    RingUpTwoLines(f);
+    OpenSlip(f);
+    TForm2* slip = f.form->Form2();
+
+    // A queue that takes no jobs: the print says so instead of vanishing.
+    QVERIFY(QProcess::execute(QStringLiteral("cupsreject"), {queue.QueueName()}) == 0);
+    {
+        QPrinter printer(QPrinter::HighResolution);  // the default printer, as the print dialog starts
+        ScriptedDialogs dialogs;
+        dialogs.ExpectError(QStringLiteral("打印失败：打印队列不接受任务："));
+        QVERIFY(!slip->PrintTo(printer));
+        VERIFY_DIALOGS(dialogs);
+    }
+    QVERIFY(QProcess::execute(QStringLiteral("cupsaccept"), {queue.QueueName()}) == 0);
+
+    QPrinter printer(QPrinter::HighResolution);
+    QVERIFY(slip->PrintTo(printer));
+    const QString pdf = queue.WaitForPdf();
+    QVERIFY2(!pdf.isEmpty(), qPrintable(queue.ErrorString()));
+    // cups-pdf holds the text as glyph pictures: look at the page instead.
+    constexpr int dpi = 150;
+    QString error;
+    const QImage page = RenderPdfPage(pdf, 1, dpi, &error);
+    QVERIFY2(!page.isNull(), qPrintable(error));
+    page.save(QDir::temp().filePath(QStringLiteral("slip-cups.png")));  // to look at
+    QVERIFY(qAbs(PixelsToMm(page.width(), dpi) - 210) < 1 && qAbs(PixelsToMm(page.height(), dpi) - 297) < 1);
+    // The framed table, from the customer band to the summary, is one block of ink exactly
+    // where the bands put its frame.
+    const double tableTop = 10 + 21.2, tableBottom = tableTop + 7.4 + 7.4 + 8.5 + 2 * 7.4 + 10.6;
+    const std::vector<InkBand> bands = InkBands(page);
+    const auto table = std::find_if(bands.begin(), bands.end(), [&](const InkBand& b) {
+        return PixelsToMm(b.bottom, dpi) > tableTop && PixelsToMm(b.top, dpi) < tableBottom;
+    });
+    QVERIFY(table != bands.end());
+    const auto near = [](double mm, double expected) { return qAbs(mm - expected) < 0.6; };
+    QVERIFY2(near(PixelsToMm(table->top, dpi), tableTop) &&
+                 near(PixelsToMm(table->bottom, dpi), tableBottom) &&
+                 near(PixelsToMm(table->left, dpi), 15) && near(PixelsToMm(table->right, dpi), 15 + 180.2),
+             qPrintable(QStringLiteral("table inked at %1-%2 mm down, %3-%4 mm across")
+                            .arg(PixelsToMm(table->top, dpi))
+                            .arg(PixelsToMm(table->bottom, dpi))
+                            .arg(PixelsToMm(table->left, dpi))
+                            .arg(PixelsToMm(table->right, dpi))));
+    // The title above it and the signatures below it printed too.
+    QVERIFY(table != bands.begin() && table + 1 != bands.end());
+    slip->close();
 }
 
 POS_WIDGET_TEST_MAIN(TestSlip)
