@@ -31,6 +31,8 @@
 #include "common/Maker.h"
 #include "common/Sql.h"
 #include "common/UserSettings.h"
+#include "sales/Unit2.h"
+#include "data/ColumnNames.h"
 #include "data/Errors.h"
 #include "data/dm.h"
 
@@ -269,6 +271,13 @@ void TMainForm::BuildCheckout() {
     m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid, *m_linePanel);
     m_payment = new PaymentPanel(this, m_dm, *this, m_counters, *m_cart, *m_saleGrid, *m_linePanel, m_entry);
     connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, this, [this] { OpenPayment(); });
+    m_form2 = new TForm2(m_dm.ADOQuery15, this);
+    connect(ToolButton(QStringLiteral("销售单")), &QToolButton::clicked, this, [this] { PrintSlip(); });
+}
+
+// The slip shows the open sale as the grid does: its rows in the grid's order, its footer total.
+void TMainForm::PrintSlip() {
+    m_form2->PrintSlip(SaleNumber(), m_saleGrid->FooterValue(LineCol::Amount), CurrentOperator());
 }
 
 QMenu* TMainForm::SaleGridMenu() const { return m_saleGrid->Menu(); }

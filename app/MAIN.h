@@ -23,6 +23,7 @@ class Cart;
 class LinePanel;
 class PaymentPanel;
 class SaleGrid;
+class TForm2;
 
 class TMainForm : public QMainWindow, public MainFormOps, public SaleContext {
     Q_OBJECT
@@ -79,6 +80,7 @@ public:
     LinePanel* LineDetailPanel() const { return m_linePanel; }
     PaymentPanel* Payment() const { return m_payment; }
     Cart* SaleCart() const { return m_cart; }
+    TForm2* Form2() const { return m_form2; }  // the sales slip and its preview
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -97,6 +99,7 @@ private:
     void ShowSteps();
     void ChooseSkin(int index);
     void RecordSessionEnd();
+    void PrintSlip();
     void PromptLogin();
 
     Tdmfm& m_dm;
@@ -126,6 +129,7 @@ private:
     LinePanel* m_linePanel = nullptr;
     PaymentPanel* m_payment = nullptr;
     Cart* m_cart = nullptr;
+    TForm2* m_form2 = nullptr;
     QAction* m_changePasswordAction = nullptr;
     QAction* m_userAdminAction = nullptr;
 };
