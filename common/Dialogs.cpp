@@ -95,6 +95,7 @@ Responder* SetResponder(Responder* responder) {
 void ShowMessage(const QString& text) { Ask({Kind::Message, Title(), text, {}, {}}); }
 void ShowWarning(const QString& text) { Ask({Kind::Warning, Title(), text, {}, {}}); }
 void ShowError(const QString& text) { Ask({Kind::Error, Title(), text, {}, {}}); }
+void ShowWarningTitled(const QString& caption, const QString& text) { Ask({Kind::Warning, caption, text, {}, {}}); }
 
 bool Confirm(const QString& text) { return Ask({Kind::Confirm, QStringLiteral("警告！"), text, {}, {}}).accepted; }
 

@@ -40,6 +40,7 @@ Responder* SetResponder(Responder* responder);
 void ShowMessage(const QString& text);                         // plain box, OK
 void ShowWarning(const QString& text);                         // warning icon, OK
 void ShowError(const QString& text);                           // error icon, OK
+void ShowWarningTitled(const QString& caption, const QString& text);  // warning icon, OK, own caption
 bool Confirm(const QString& text);                             // "警告！", OK/Cancel, Cancel default
 bool AskYesNo(const QString& caption, const QString& text);    // Yes/No
 bool InputBox(const QString& caption, const QString& prompt, QString* value);
