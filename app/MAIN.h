@@ -74,6 +74,10 @@ public:
     PaymentPanel* Payment() const { return m_payment; }
     Cart* SaleCart() const { return m_cart; }
 
+Q_SIGNALS:
+    // The window has closed for good: the session end is recorded and the program must end.
+    void Closed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
