@@ -106,9 +106,10 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     Upgrader upgrader(ProgramUpgradeSettings(), &mainForm);
     ConnectSupportMenu(mainForm.SupportMenu(), &AboutBox, &upgrader);
 
-    // The program ends with its main window, whatever other window is still about.
+    // The program ends with its main window, whatever other window is still about; exit()
+    // rather than quit(), which would first ask every other window and could be refused.
     app.setQuitOnLastWindowClosed(false);
-    QObject::connect(&mainForm, &TMainForm::Closed, &app, &QCoreApplication::quit);
+    QObject::connect(&mainForm, &TMainForm::Closed, &app, [&app] { app.exit(0); });
     mainForm.show();
     return app.exec();
 }
