@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +34,7 @@
 #include "data/ColumnNames.h"
 #include "data/Errors.h"
 #include "data/dm.h"
+#include "toolkit/Desktop.h"
 
 namespace {
 
@@ -235,11 +235,13 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
     ToolButton(QStringLiteral("设 置"))->setPopupMode(QToolButton::InstantPopup);
 
     m_supportMenu = new QMenu(this);
-    m_supportMenu->addAction(QStringLiteral("软件升级"));
-    connect(m_supportMenu->addAction(QStringLiteral("官方网站")), &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(QLatin1String(kMakerWebUrl))); });
-    m_supportMenu->addAction(QString::fromUtf8(kSupportContact));
-    m_supportMenu->addAction(QStringLiteral("关于..."));
+    m_supportMenu->addAction(QStringLiteral("软件升级"))->setObjectName(QStringLiteral("upgradeAction"));
+    QAction* webSite = m_supportMenu->addAction(QStringLiteral("官方网站"));
+    webSite->setObjectName(QStringLiteral("webSiteAction"));
+    connect(webSite, &QAction::triggered, this,
+            [] { OpenAddress(QUrl(QLatin1String(kMakerWebUrl)), QLatin1String(kMakerWebAddress)); });
+    m_supportMenu->addAction(QString::fromUtf8(kSupportContact))->setObjectName(QStringLiteral("contactAction"));
+    m_supportMenu->addAction(QStringLiteral("关于..."))->setObjectName(QStringLiteral("aboutAction"));
     ToolButton(QStringLiteral("技术支持"))->setMenu(m_supportMenu);
     ToolButton(QStringLiteral("技术支持"))->setPopupMode(QToolButton::InstantPopup);
 
@@ -381,6 +383,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     SaveSaleCounters();
     event->accept();
+    emit Closed();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -82,6 +82,10 @@ public:
     Cart* SaleCart() const { return m_cart; }
     TForm2* Form2() const { return m_form2; }  // the sales slip and its preview
 
+Q_SIGNALS:
+    // The window has closed for good: the session end is recorded and the program must end.
+    void Closed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;

@@ -28,6 +28,8 @@
 #include "data/Errors.h"
 #include "data/Schema.h"
 #include "data/dm.h"
+#include "maintenance/About.h"
+#include "toolkit/Pictures.h"
 
 namespace {
 
@@ -91,6 +93,7 @@ void OpenFromMenu(TMainForm& mainForm, Tdmfm& dm, QAction* entry, QPointer<QWidg
 
 int RunProgram(TApplication& app, const QString& configFolder, const std::function<void()>& loginShown) {
     InstallFontSubstitutes();
+    app.setWindowIcon(ProgramIcon());
     app.setStyle(new HintStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
 
     // The long-lived windows, in their fixed order; the main window touches no database yet.
@@ -99,6 +102,7 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     Tloginfm loginfm(dmfm, mainForm, &mainForm);
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
     auto* xstj = new Txstj(dmfm, mainForm, [&loginfm] { return loginfm.CurrentOperator(); }, &mainForm);
+    TAboutBox AboutBox(&mainForm);
     auto* Form1 = new TForm1(dmfm, &mainForm);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
 
@@ -123,6 +127,13 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);
     OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[1], userglfm);
 
+    Upgrader upgrader(ProgramUpgradeSettings(), &mainForm);
+    ConnectSupportMenu(mainForm.SupportMenu(), &AboutBox, &upgrader);
+
+    // The program ends with its main window, whatever other window is still about; exit()
+    // rather than quit(), which would first ask every other window and could be refused.
+    app.setQuitOnLastWindowClosed(false);
+    QObject::connect(&mainForm, &TMainForm::Closed, &app, [&app] { app.exit(0); });
     mainForm.show();
     return app.exec();
 }
