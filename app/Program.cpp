@@ -1,29 +1,27 @@
 #include "app/Program.h"
 
-
 #include <QAction>
 #include <QDir>
-#include <QMenu>
-#include <QPointer>
 #include <QFileInfo>
-#include <QPushButton>
-#include <QToolButton>
+#include <QPointer>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QToolButton>
 
 #include "app/Fonts.h"
 #include "app/MAIN.h"
 #include "catalogue/Unit1.h"
 #include "catalogue/ys.h"
-#include "users/changepass.h"
-#include "users/login.h"
-#include "users/usergl.h"
 #include "common/Application.h"
 #include "common/Dialogs.h"
 #include "common/Password.h"
 #include "data/Errors.h"
 #include "data/Schema.h"
 #include "data/dm.h"
+#include "users/changepass.h"
+#include "users/login.h"
+#include "users/usergl.h"
 
 namespace {
 
@@ -92,12 +90,14 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
         if (loginShown) QMetaObject::invokeMethod(&loginfm, loginShown, Qt::QueuedConnection);
         loginfm.exec();
     });
-    QObject::connect(mainForm.ToolButton(QStringLiteral("商品管理")), &QToolButton::clicked, Form1,
-                     [Form1] { Form1->exec(); });
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("productsButton")),
+                     &QToolButton::clicked, Form1, [Form1] { Form1->exec(); });
     QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
     QPointer<QWidget> changepassfm, userglfm;
-    OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);
-    OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[1], userglfm);
+    OpenFromMenu<Tchangepassfm>(
+        mainForm, dmfm, mainForm.findChild<QAction*>(QStringLiteral("changePasswordAction")), changepassfm);
+    OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.findChild<QAction*>(QStringLiteral("userAdminAction")),
+                            userglfm);
 
     mainForm.show();
     return app.exec();
