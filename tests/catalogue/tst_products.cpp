@@ -74,12 +74,12 @@ struct Fixture {
     }
     int RowOf(const QString& code) const { return int(Codes().indexOf(code)); }
 
-    void ClickRow(int row, bool twice = false) const {
+    void ClickRow(int row, bool twice = false, Qt::KeyboardModifiers keys = {}) const {
         QTableView* view = form->Grid()->View();
         const QPoint at = view->visualRect(view->model()->index(row, 2)).center();
         // A double click reaches the view as a click followed by the double-click event.
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        if (twice) QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, keys, at);
+        if (twice) QTest::mouseDClick(view->viewport(), Qt::LeftButton, keys, at);
     }
     void Click(QAbstractButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
     void Menu(const char* name) const {
@@ -460,9 +460,7 @@ void TestProducts::multiRowDeleteRemovesTheSelectedRows() {
     Fixture f({{.code = S("A1")}, {.code = S("B2")}, {.code = S("C3")}, {.code = S("D4")}});
     ScriptedDialogs dialogs;
     f.ClickRow(0);
-    QTableView* view = f.form->Grid()->View();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      view->visualRect(view->model()->index(2, 2)).center());
+    f.ClickRow(2, false, Qt::ControlModifier);
     QCOMPARE(f.form->Grid()->SelectedRows(), QList<int>({0, 2}));
     f.Add({.code = S("E5")});  // not shown: the list is not run again
     f.Menu("deleteRowsAction");
@@ -481,9 +479,7 @@ void TestProducts::multiRowDeleteFailingHalfwayDeletesNothing() {
           "begin select raise(abort, 'A1 is kept'); end"));
     ScriptedDialogs dialogs;
     f.ClickRow(0);
-    QTableView* view = f.form->Grid()->View();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      view->visualRect(view->model()->index(2, 2)).center());
+    f.ClickRow(2, false, Qt::ControlModifier);
     QCOMPARE(f.form->Grid()->SelectedRows(), QList<int>({0, 2}));
     dialogs.ExpectError(S("A1 is kept"));
     // Through the event loop, as the pop-up menu delivers it, so the program's error handler shows it.
