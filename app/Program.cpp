@@ -1,16 +1,14 @@
 #include "app/Program.h"
 
-
 #include <QAction>
 #include <QDir>
-#include <QMenu>
-#include <QPointer>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPushButton>
-#include <QToolButton>
+#include <QPointer>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QToolButton>
 
 #include "app/Fonts.h"
 #include "app/MAIN.h"
@@ -19,9 +17,6 @@
 #include "checkout/LinePanel.h"
 #include "sales/SalesChart.h"
 #include "sales/Unit4.h"
-#include "users/changepass.h"
-#include "users/login.h"
-#include "users/usergl.h"
 #include "common/Application.h"
 #include "common/Dialogs.h"
 #include "common/Password.h"
@@ -30,6 +25,9 @@
 #include "data/dm.h"
 #include "maintenance/About.h"
 #include "toolkit/Pictures.h"
+#include "users/changepass.h"
+#include "users/login.h"
+#include "users/usergl.h"
 
 namespace {
 
@@ -111,12 +109,12 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
         if (loginShown) QMetaObject::invokeMethod(&loginfm, loginShown, Qt::QueuedConnection);
         loginfm.exec();
     });
-    QObject::connect(mainForm.ToolButton(QStringLiteral("商品管理")), &QToolButton::clicked, Form1,
-                     [Form1] { Form1->exec(); });
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("productsButton")),
+                     &QToolButton::clicked, Form1, [Form1] { Form1->exec(); });
     mainForm.SetMonthSalesFill([xstj] { xstj->ShowMonthSales(); });
     mainForm.AddAdminOnly(xstj->MonthlyChart());
     mainForm.AddAdminOnly(xstj->DailyChart());
-    QObject::connect(mainForm.ToolButton(QStringLiteral("销售明细")), &QToolButton::clicked, xstj,
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("salesButton")), &QToolButton::clicked, xstj,
                      [xstj, &mainForm] {
                          xstj->exec();
                          mainForm.HidePayment();
@@ -124,8 +122,10 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
                      });
     QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
     QPointer<QWidget> changepassfm, userglfm;
-    OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);
-    OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[1], userglfm);
+    OpenFromMenu<Tchangepassfm>(
+        mainForm, dmfm, mainForm.findChild<QAction*>(QStringLiteral("changePasswordAction")), changepassfm);
+    OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.findChild<QAction*>(QStringLiteral("userAdminAction")),
+                            userglfm);
 
     Upgrader upgrader(ProgramUpgradeSettings(), &mainForm);
     ConnectSupportMenu(mainForm.SupportMenu(), &AboutBox, &upgrader);

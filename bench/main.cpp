@@ -30,6 +30,7 @@
 #include "common/Dialogs.h"
 #include "data/dm.h"
 #include "tools/Synth.h"
+#include "toolkit/Forms.h"
 
 namespace {
 
@@ -169,7 +170,7 @@ void ProductScenarios(const QString& path, int runs) {
     const Timing rawAll = Measure(few, [](int) {}, [&](int) { raw.Run("select *, rowid from sp"); });
     Report("products-all", all, rawAll);
 
-    QLineEdit* name = products.CriteriaBox(QStringLiteral("商品名称"));
+    QLineEdit* name = products.findChild<CriteriaBand*>()->Box(QStringLiteral("商品名称"));
     const char* const fragments[] = {"牛奶", "康师傅", "面", "洗衣液", "巧克力"};
     const Timing search = Measure(
         few,

@@ -7,6 +7,7 @@
 
 #include "common/Sql.h"
 #include "data/dm.h"
+#include "toolkit/Forms.h"
 
 namespace {
 
@@ -40,11 +41,7 @@ SaleGrid::SaleGrid(Tdmfm& dm, QWidget* parent) : DataGrid(parent), m_dm(dm) {
     columns[7].visible = false;
     SetColumns(std::move(columns));
     SetDataSource(&dm.DataSource15);
-    SetIndicator(true);
-    SetRowHeight(20);
-    SetTitleHeight(18);
-    SetRowColors(Qt::white, QColor(0xEE, 0xEE, 0xEE));
-    SetTitleColors(Qt::black, QColor(0x87, 0xCE, 0xEB));
+    Forms::ApplyListStyle(this, 18);
     SetFooterColor(QColor(0xFF, 0xC2, 0x86));
 
     m_menu = new QMenu(this);

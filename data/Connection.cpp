@@ -9,9 +9,11 @@
 
 namespace {
 
+enum class DatePart : intptr_t { Year, Month, Day };
+
 // year(), month() and day() over the stored yyyy-mm-dd text; null for anything else.
-void DatePart(sqlite3_context* context, int, sqlite3_value** argv) {
-    const int part = *static_cast<int*>(sqlite3_user_data(context));
+void DatePartOf(sqlite3_context* context, int, sqlite3_value** argv) {
+    const auto part = DatePart(reinterpret_cast<intptr_t>(sqlite3_user_data(context)));
     if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
         sqlite3_result_null(context);
         return;
@@ -23,10 +25,10 @@ void DatePart(sqlite3_context* context, int, sqlite3_value** argv) {
         sqlite3_result_null(context);
         return;
     }
-    sqlite3_result_int(context, part == 0 ? date.year() : part == 1 ? date.month() : date.day());
+    sqlite3_result_int(context, part == DatePart::Year    ? date.year()
+                                : part == DatePart::Month ? date.month()
+                                                          : date.day());
 }
-
-int kYear = 0, kMonth = 1, kDay = 2;
 
 }  // namespace
 
@@ -66,9 +68,12 @@ void Connection::Configure() {
     sqlite3_busy_timeout(m_db, 5000);
     // A sale the screen shows as settled must survive a power cut.
     ExecScript(QStringLiteral("pragma journal_mode=wal; pragma synchronous=full; pragma foreign_keys=off;"));
-    for (auto [name, part] : {std::pair{"year", &kYear}, {"month", &kMonth}, {"day", &kDay}}) {
-        if (sqlite3_create_function(m_db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, part, DatePart,
-                                    nullptr, nullptr) != SQLITE_OK)
+    // The part travels as the function's user data, a number, not a pointer to shared state.
+    for (auto [name, part] :
+         {std::pair{"year", DatePart::Year}, {"month", DatePart::Month}, {"day", DatePart::Day}}) {
+        if (sqlite3_create_function(m_db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                    reinterpret_cast<void*>(static_cast<intptr_t>(part)), DatePartOf, nullptr,
+                                    nullptr) != SQLITE_OK)
             Fail();
     }
 }
