@@ -27,6 +27,9 @@ struct CheckoutFixture {
         // No key reaches a window that was never shown: stop the run rather than test blind.
         if (!QTest::qWaitForWindowExposed(form.get())) qFatal("the main window was never exposed");
         form->activateWindow();
+        // Under a window manager the focus and the grid's keys work only in the active window;
+        // a window that does not become active shows in the focus checks that follow.
+        QTest::qWaitForWindowActive(form.get());
         form->ReloadSaleGrid();
         form->RefreshSaleTotals();
         form->EntryField()->setFocus();
