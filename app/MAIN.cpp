@@ -271,13 +271,43 @@ void TMainForm::BuildStatusBar() {
     m_statusPanels[3]->setText(QLatin1String(kMakerWebAddress));
 }
 
+// The one place where the checkout's parts meet: each tells what happened, this wires it to
+// what must follow.
 void TMainForm::BuildCheckout() {
     m_saleGrid = new SaleGrid(m_dm, m_saleGridBox);
     m_saleGridArea->addWidget(m_saleGrid);
-    m_linePanel = new LinePanel(this, m_dm.ADOQuery15, *this);
-    m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid, *m_linePanel);
-    m_payment = new PaymentPanel(this, m_dm, *this, m_counters, *m_cart, *m_saleGrid, *m_linePanel, m_entry);
-    connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, this, [this] { OpenPayment(); });
+    m_linePanel = new LinePanel(this, m_dm.ADOQuery15, m_entry);
+    m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid);
+    m_payment = new PaymentPanel(this, m_dm.ADOConnection1, *this, m_counters, *m_saleGrid, m_entry);
+
+    connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, m_payment, &PaymentPanel::OpenPayment);
+    connect(m_cart, &Cart::PaymentAsked, m_payment, &PaymentPanel::OpenPayment);
+    connect(m_cart, &Cart::SaleReloaded, m_payment, &QWidget::hide);
+    connect(m_cart, &Cart::LineDeleted, m_payment, &QWidget::hide);
+
+    connect(m_saleGrid->ChangePriceAction(), &QAction::triggered, m_linePanel, [this] { m_linePanel->OpenOnCurrentRow(true); });
+    connect(m_saleGrid->ChangeQuantityAction(), &QAction::triggered, m_linePanel,
+            [this] { m_linePanel->OpenOnCurrentRow(false); });
+    connect(m_saleGrid, &DataGrid::RowDoubleClicked, m_linePanel, [this](int row) {
+        if (row >= 0) m_linePanel->OpenOnCurrentRow(false);
+    });
+    connect(m_saleGrid, &SaleGrid::SortStarted, this, [this] {
+        m_payment->hide();
+        m_linePanel->hide();
+    });
+    connect(m_saleGrid, &SaleGrid::LeftRow, this, [this] {
+        m_payment->hide();
+        m_linePanel->SetSaveEnabled(false);
+    });
+    connect(m_linePanel, &LinePanel::LineSaved, m_cart, [this] {
+        m_cart->ReloadSaleGrid();
+        m_cart->RefreshSaleTotals();
+    });
+
+    connect(m_payment, &PaymentPanel::SaleSettled, m_cart, &Cart::ClearOpenSale);
+    connect(m_payment, &PaymentPanel::SaleNumberChanged, this, &TMainForm::ShowSaleNumber);
+    connect(m_payment, &PaymentPanel::SaleMissing, m_cart, &Cart::ReloadSaleGrid);
+    connect(m_payment, &PaymentPanel::Cancelled, m_linePanel, [this] { m_linePanel->SetSaveEnabled(false); });
     m_form2 = new TForm2(m_dm.ADOQuery15, this);
     connect(ToolButton(QStringLiteral("销售单")), &QToolButton::clicked, this, [this] { PrintSlip(); });
 }

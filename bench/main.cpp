@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -26,6 +27,8 @@
 #include "catalogue/ys.h"
 #include "checkout/PaymentPanel.h"
 #include "sales/Unit2.h"
+#include "checkout/SaleCounters.h"
+#include "common/IniFile.h"
 #include "common/Application.h"
 #include "common/Dialogs.h"
 #include "data/dm.h"
@@ -255,6 +258,32 @@ void SlipScenario(const QString& path, int runs) {
     RawEngine raw(path);
     const Timing engine = Measure(runs, [](int) {}, [&](int) { raw.Run("select * from data order by id"); });
     Report("slip", ours, engine);
+
+// What each settlement does to config.ini (read it, write it back whole), when other tools have
+// filled it with 60 000 keys; the raw figure reads and writes the same bytes.
+void ConfigScenario(const QString& path, int runs) {
+    const QString config = QFileInfo(path).absolutePath() + QStringLiteral("/config-60000.ini");
+    {
+        IniFile ini(config);
+        for (int i = 0; i < 60000; ++i) ini.SetValue(QStringLiteral("extra"), QStringLiteral("k%1").arg(i), QString::number(i));
+        if (!ini.Save()) fprintf(stderr, "config: cannot write %s\n", qPrintable(config));
+    }
+    SaleCounters counters(config);
+    const Timing ours = Measure(runs, [](int) {}, [&](int) {
+        counters.Load();
+        counters.Save();
+    });
+    const Timing raw = Measure(runs, [](int) {}, [&](int) {
+        QFile in(config);
+        in.open(QIODevice::ReadOnly);
+        const QByteArray bytes = in.readAll();
+        in.close();
+        QSaveFile out(config);
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+        out.commit();
+    });
+    Report("config", ours, raw);
 }
 
 using Scenario = void (*)(const QString&, int);
@@ -265,6 +294,7 @@ const std::map<QString, Scenario>& Scenarios() {
                                                           {QStringLiteral("lookup"), LookupScenario},
                                                           {QStringLiteral("startup"), StartupScenario},
                                                           {QStringLiteral("slip"), SlipScenario},
+                                                          {QStringLiteral("config"), ConfigScenario},
                                                           {QStringLiteral("startup-child"), StartupChild}};
     return scenarios;
 }
@@ -280,7 +310,8 @@ const Row kRows[] = {{"scan", "scan", "scan to line (50-line sale)"},
                      {"products", "products-search", "product search by name"},
                      {"lookup", "lookup", "product lookup opening"},
                      {"startup", "startup", "startup to the login window"},
-                     {"slip", "slip", "slip preview (200-line sale)"}};
+                     {"slip", "slip", "slip preview (200-line sale)"},
+                     {"config", "config", "config.ini of 60 000 keys, read+write"}};
 
 int RunChild(const QStringList& args) {
     const auto it = Scenarios().find(args.value(0));

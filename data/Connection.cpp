@@ -46,6 +46,14 @@ void Connection::Open(const QString& path, Mode mode, const QByteArray& key) {
         sqlite3_close(db);
         throw EDatabaseError(QStringLiteral("%1: %2").arg(message, path));
     }
+    // Opened read-only (a write-protected file, a read-only folder or disk): no sale could be
+    // stored, so refuse it here, before anything is read or written.
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        sqlite3_close(db);
+        throw EDatabaseError(QStringLiteral("数据库文件 %1 是只读的，程序无法在其中保存销售。请取消文件的只读属性，"
+                                            "或给当前用户写入该文件的权限。")
+                                 .arg(path));
+    }
     m_db = db;
     m_path = path;
     try {

@@ -154,6 +154,7 @@ private Q_SLOTS:
     void multiRowDeleteRemovesTheSelectedRows();
     void multiRowDeleteFailingHalfwayDeletesNothing();
     void closingResetsAndTheWindowCanBeReopened();
+    void codesWithAQuote();
 };
 
 void TestProducts::openingListsEverythingWithTheLastRowCurrent() {
@@ -513,6 +514,32 @@ void TestProducts::closingResetsAndTheWindowCanBeReopened() {
     f.form->close();
     f.Open();
     QVERIFY(!f.Panel()->isVisible());
+}
+
+void TestProducts::codesWithAQuote() {
+    // The duplicate checks take the code as a value, never as a piece of the statement.
+    Fixture f({{.code = S("B'2"), .name = S("乙")}});
+    ScriptedDialogs dialogs;
+    f.Click(f.form->NewButton());
+    f.FillAll(S("A'1"), S("甲"));
+    f.Click(f.Panel()->AddButton());
+    f.FillAll(S("b'2"));
+    dialogs.ExpectMessage(S("商品编码已经存在，请重新输入！"));
+    f.Click(f.Panel()->AddButton());
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(f.t.Count(S("sp")), 2);
+    QCOMPARE(f.Stored(S("商品名称"), S("商品编码=?"), {S("A'1")}), S("甲"));
+
+    f.ClickRow(f.RowOf(S("A'1")));
+    f.FillAll(S("A'1"), S("丙"));
+    f.Click(f.Panel()->ModifyButton());
+    f.ClickRow(f.RowOf(S("A'1")));
+    f.FillAll(S("B'2"), S("丁"));
+    dialogs.ExpectMessage(S("商品编码已经存在，请重新输入！"));
+    f.Click(f.Panel()->ModifyButton());
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(f.Stored(S("商品名称"), S("商品编码=?"), {S("A'1")}), S("丙"));
+    QCOMPARE(f.Stored(S("商品名称"), S("商品编码=?"), {S("B'2")}), S("乙"));
 }
 
 POS_WIDGET_TEST_MAIN(TestProducts)
