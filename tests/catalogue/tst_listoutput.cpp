@@ -134,6 +134,7 @@ void TestListOutput::printedReportCarriesItsTexts() {
         QPdfWriter writer(pdf);
         QVERIFY(PrintReport(*report, &writer));
     }
+    KeepForLooking(pdf);
     const QStringList pages = PdfPagesText(pdf);
     QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
     QVERIFY(pages[0].contains(S("晨岚POS收银系统 ") + QLatin1String(kMakerWebAddress)));
@@ -165,6 +166,7 @@ void TestListOutput::labelsFollowTheSearch() {
         writer.setResolution(600);
         QVERIFY(PrintReport(*labels, &writer));
     }
+    KeepForLooking(pdf);
     const QStringList pictures = PdfPages(pdf, 300);
     QCOMPARE(pictures.size(), 1);
     QStringList decoded = DecodeBarcodes(pictures.first());

@@ -3,6 +3,7 @@
 // text through pdftotext, pages as pictures through pdftoppm and their barcodes through zbarimg.
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 
@@ -60,4 +61,13 @@ inline QStringList DecodeBarcodes(const QString& picture) {
     int exitCode = 0;
     const QString output = RunTool(QStringLiteral("zbarimg"), {QStringLiteral("-q"), picture}, &exitCode);
     return exitCode == 0 ? output.split(u'\n', Qt::SkipEmptyParts) : QStringList();
+}
+
+// With POS_KEEP_PRINTOUTS set to a folder, a copy of the file goes there, to be looked at.
+inline void KeepForLooking(const QString& file) {
+    const QString folder = qEnvironmentVariable("POS_KEEP_PRINTOUTS");
+    if (folder.isEmpty()) return;
+    const QString copy = QDir(folder).filePath(QFileInfo(file).fileName());
+    QFile::remove(copy);
+    QFile::copy(file, copy);
 }
