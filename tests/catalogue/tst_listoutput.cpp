@@ -203,6 +203,9 @@ void TestListOutput::buttonsOpenThePreviews() {
             QVERIFY(QTest::qWaitForWindowExposed(preview));
             QTRY_VERIFY(preview->PaintedPages() > 0);
             painted = preview->PaintedPages();
+            if (qEnvironmentVariableIsSet("POS_KEEP_PRINTOUTS"))
+                preview->grab().save(
+                    QDir(qEnvironmentVariable("POS_KEEP_PRINTOUTS")).filePath(title + ".png"));
             preview->reject();
         });
         QTest::mouseClick(button, Qt::LeftButton);
