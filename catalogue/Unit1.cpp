@@ -16,8 +16,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "catalogue/ListOutput.h"
 #include "catalogue/ProductPanel.h"
 #include "catalogue/Search.h"
+#include "common/Clock.h"
 #include "common/Dialogs.h"
 #include "common/Pinyin.h"
 #include "common/Sql.h"
@@ -27,6 +29,10 @@
 #include "data/dm.h"
 #include "toolkit/DataGrid.h"
 #include "toolkit/Forms.h"
+#include "toolkit/GridExporter.h"
+#include "toolkit/GridPrinter.h"
+#include "toolkit/LabelReport.h"
+#include "toolkit/PrintPreview.h"
 
 namespace {
 
@@ -208,6 +214,7 @@ void TForm1::Wire() {
     // Enter only moves along the panel's boxes or presses the focused button, and Esc does not
     // close the window: a dialog's defaults would add a product or drop the typed values.
     Forms::ClickFocusedButtonOnEnter(this, Forms::EscapeKey::Ignored);
+    ConnectOutputs();
     connect(m_grid, &DataGrid::RowClicked, this, &TForm1::LoadProduct);
     connect(m_grid, &DataGrid::RowDoubleClicked, this, [this] { m_panel->show(); });
     connect(m_criteria, &CriteriaBand::Changed, this, &TForm1::Search);
@@ -401,4 +408,38 @@ void TForm1::DeleteSelectedRows() {
         list.Reopen();
         throw;
     }
+}
+
+void TForm1::ConnectOutputs() {
+    connect(m_exportButton, &QPushButton::clicked, this, &TForm1::ExportList);
+    connect(m_printButton, &QPushButton::clicked, this, &TForm1::PrintList);
+    connect(m_barcodeButton, &QToolButton::clicked, this, &TForm1::PrintLabels);
+}
+
+void TForm1::ExportList() { GridExporter(*m_grid, ProductExportSettings()).AskAndExport(this); }
+
+std::unique_ptr<GridPrinter> TForm1::ProductReport() const {
+    auto printer = std::make_unique<GridPrinter>(*m_grid);
+    SetUpProductReport(*printer, Clock::Today());
+    return printer;
+}
+
+void TForm1::PrintList() {
+    const std::unique_ptr<GridPrinter> report = ProductReport();
+    PrintPreview preview(*report, QStringLiteral("打印预览"), this);
+    preview.exec();
+}
+
+std::unique_ptr<LabelReport> TForm1::LabelSheet(QString* error) const {
+    auto labels = std::make_unique<LabelReport>(m_dm.ADOQuery12);
+    if (!labels->LoadFromFile(LabelLayoutPath(), error)) return nullptr;
+    return labels;
+}
+
+void TForm1::PrintLabels() {
+    QString error;
+    const std::unique_ptr<LabelReport> labels = LabelSheet(&error);
+    if (!labels) return Dialogs::ShowError(error);
+    PrintPreview preview(*labels, QStringLiteral("条形码打印"), this);
+    preview.exec();
 }

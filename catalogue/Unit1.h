@@ -4,11 +4,14 @@
 
 #include <QDialog>
 #include <QVariant>
+#include <memory>
 #include <utility>
 #include <vector>
 
 class CriteriaBand;
 class DataGrid;
+class GridPrinter;
+class LabelReport;
 class ProductPanel;
 class QMenu;
 class QPushButton;
@@ -31,6 +34,14 @@ public:
     void ModifyProduct();       // the panel's "修 改"
     void DeleteProduct();       // "删 除": the list's current row, once confirmed
     void DeleteSelectedRows();  // "多行删除"
+    void ExportList();          // "导出Excel": the list as shown, to a workbook
+    void PrintList();           // "打 印": the product report's preview
+    void PrintLabels();         // 条形码打印: a barcode label for each product of the list
+
+    // The printouts the previews show, over the list as it is now.
+    std::unique_ptr<GridPrinter> ProductReport() const;
+    // nullptr when the label layout file cannot be used; `error` says why.
+    std::unique_ptr<LabelReport> LabelSheet(QString* error) const;
 
     // The window's parts. Its buttons, menu entries and criteria boxes carry object names.
     DataGrid* Grid() const { return m_grid; }
@@ -49,6 +60,7 @@ private:
     void BuildBottom();
     void BuildMenu();
     void Wire();
+    void ConnectOutputs();
     void SetProductButtons(bool enabled);
     // The duplicate-code check: true when some product has the trimmed code of the panel.
     bool CodeExists(const QString& code);
