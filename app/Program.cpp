@@ -14,6 +14,7 @@
 #include "app/Fonts.h"
 #include "app/MAIN.h"
 #include "catalogue/Unit1.h"
+#include "catalogue/excel.h"
 #include "catalogue/ys.h"
 #include "users/changepass.h"
 #include "users/login.h"
@@ -85,6 +86,7 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     Tloginfm loginfm(dmfm, mainForm, &mainForm);
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
     auto* Form1 = new TForm1(dmfm, &mainForm);
+    auto* excell = new Texcell(mainForm, Form1);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
 
     mainForm.SetOperatorSource([&loginfm] { return loginfm.CurrentOperator(); });
@@ -94,6 +96,7 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     });
     QObject::connect(mainForm.ToolButton(QStringLiteral("商品管理")), &QToolButton::clicked, Form1,
                      [Form1] { Form1->exec(); });
+    QObject::connect(Form1->ImportButton(), &QToolButton::clicked, excell, [excell] { excell->exec(); });
     QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
     QPointer<QWidget> changepassfm, userglfm;
     OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);

@@ -6,6 +6,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "catalogue/ProductImport.h"
 #include "common/Password.h"
 #include "data/Connection.h"
 #include "data/Errors.h"
@@ -25,17 +26,18 @@ QTextStream& Err() {
 }
 
 int Usage() {
-    Err() << "usage: posdb create FILE      a new empty database with the super administrator\n"
-             "       posdb demo FILE        a new database with demo products and sales\n"
-             "       posdb check FILE       integrity check and the row count of each table\n"
-             "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
-             "                              a new database with made-up data for measuring\n";
+    Err()
+        << "usage: posdb create FILE      a new empty database with the super administrator\n"
+           "       posdb demo FILE        a new database with demo products and sales\n"
+           "       posdb check FILE       integrity check and the row count of each table\n"
+           "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
+           "                              a new database with made-up data for measuring\n"
+           "       posdb import WORKBOOK DATABASE\n"
+           "                              appends the products of the workbook's sheet tavlin, all or none\n";
     return 2;
 }
 
-void Create(const QString& path) {
-    CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword)));
-}
+void Create(const QString& path) { CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword))); }
 
 int Check(const QString& path) {
     if (!QFileInfo::exists(path)) throw EDatabaseError(QStringLiteral("找不到数据库文件：%1").arg(path));
@@ -46,8 +48,8 @@ int Check(const QString& path) {
     Out() << "schema version: " << db.Scalar(QStringLiteral("pragma user_version")).toInt() << "\n";
     for (const char* const* table = TableNames(); *table; ++table) {
         const QString name = QString::fromLatin1(*table);
-        Out() << name << ": " << db.Scalar(QStringLiteral("select count(*) from \"%1\"").arg(name)).toLongLong()
-              << "\n";
+        Out() << name << ": "
+              << db.Scalar(QStringLiteral("select count(*) from \"%1\"").arg(name)).toLongLong() << "\n";
     }
     return integrity == QLatin1String("ok") ? 0 : 1;
 }
@@ -84,6 +86,18 @@ int Synth(const QString& path, const QStringList& flags) {
     return 0;
 }
 
+// The import window's import, for shops that script their data.
+int Import(const QStringList& args) {
+    if (args.size() != 2) return Usage();
+    const ImportOutcome outcome = ImportProducts(args[0], args[1]);
+    if (outcome.status != ImportOutcome::Status::Imported) {
+        Err() << "posdb: " << ImportMessage(outcome) << "\n";
+        return 1;
+    }
+    Out() << "imported " << outcome.added << " products\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,6 +122,7 @@ int main(int argc, char** argv) {
         }
         if (command == QLatin1String("check")) return Check(path);
         if (command == QLatin1String("synth")) return Synth(path, args.mid(2));
+        if (command == QLatin1String("import")) return Import(args.mid(1));
         return Usage();
     } catch (const EPosError& error) {
         Err() << "posdb: " << error.Message() << "\n";
