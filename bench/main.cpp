@@ -264,6 +264,9 @@ book.save(sys.argv[1]))"),
 
 // A big workbook into the shop's catalogue, end to end; every run's rows are removed again.
 void ImportOne(const QString& path, const char* name, const QString& book, int rows, int runs) {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    fprintf(stderr, "%s: %ld MiB before the first import\n", name, usage.ru_maxrss / 1024);
     Connection shop;
     shop.Open(path);
     const qint64 last = shop.Scalar(QStringLiteral("select max(rowid) from sp")).toLongLong();
@@ -289,13 +292,19 @@ void ImportOne(const QString& path, const char* name, const QString& book, int r
     Report(name, ours, engine);
 }
 
+// Writes the workbook in a process of its own, so its memory is not counted as the import's.
+void WriteXlsxChild(const QString& path, int rows) {
+    if (!WriteXlsx(path, rows)) QCoreApplication::exit(1);
+}
+
 void ImportXlsxScenario(const QString& path, int runs) {
     QTemporaryDir dir;
     const QString book = dir.filePath(QStringLiteral("products.xlsx"));
-    if (!WriteXlsx(book, 100000)) return;
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    fprintf(stderr, "import-xlsx: %ld MiB before the first import\n", usage.ru_maxrss / 1024);
+    QProcess writer;
+    writer.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--child"), QStringLiteral("write-xlsx"), book, QStringLiteral("100000")});
+    writer.waitForFinished(-1);
+    if (!QFileInfo::exists(book)) return;
     ImportOne(path, "import-xlsx", book, 100000, qMax(3, runs / 40));
 }
 
@@ -351,6 +360,7 @@ const std::map<QString, Scenario>& Scenarios() {
                                                           {QStringLiteral("startup"), StartupScenario},
                                                           {QStringLiteral("import-xlsx"), ImportXlsxScenario},
                                                           {QStringLiteral("import-xls"), ImportXlsScenario},
+                                                          {QStringLiteral("write-xlsx"), WriteXlsxChild},
                                                           {QStringLiteral("startup-child"), StartupChild}};
     return scenarios;
 }

@@ -26,18 +26,19 @@ QTextStream& Err() {
 }
 
 int Usage() {
-    Err()
-        << "usage: posdb create FILE      a new empty database with the super administrator\n"
-           "       posdb demo FILE        a new database with demo products and sales\n"
-           "       posdb check FILE       integrity check and the row count of each table\n"
-           "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
-           "                              a new database with made-up data for measuring\n"
-           "       posdb import WORKBOOK DATABASE\n"
-           "                              appends the products of the workbook's sheet tavlin, all or none\n";
+    Err() << "usage: posdb create FILE      a new empty database with the super administrator\n"
+             "       posdb demo FILE        a new database with demo products and sales\n"
+             "       posdb check FILE       integrity check and the row count of each table\n"
+             "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
+             "                              a new database with made-up data for measuring\n"
+             "       posdb import WORKBOOK DATABASE\n"
+             "                              appends the products of the workbook's sheet tavlin, all or none\n";
     return 2;
 }
 
-void Create(const QString& path) { CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword))); }
+void Create(const QString& path) {
+    CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword)));
+}
 
 int Check(const QString& path) {
     if (!QFileInfo::exists(path)) throw EDatabaseError(QStringLiteral("找不到数据库文件：%1").arg(path));
@@ -48,8 +49,8 @@ int Check(const QString& path) {
     Out() << "schema version: " << db.Scalar(QStringLiteral("pragma user_version")).toInt() << "\n";
     for (const char* const* table = TableNames(); *table; ++table) {
         const QString name = QString::fromLatin1(*table);
-        Out() << name << ": "
-              << db.Scalar(QStringLiteral("select count(*) from \"%1\"").arg(name)).toLongLong() << "\n";
+        Out() << name << ": " << db.Scalar(QStringLiteral("select count(*) from \"%1\"").arg(name)).toLongLong()
+              << "\n";
     }
     return integrity == QLatin1String("ok") ? 0 : 1;
 }
