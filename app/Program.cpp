@@ -13,6 +13,7 @@
 #include "app/Fonts.h"
 #include "app/MAIN.h"
 #include "catalogue/Unit1.h"
+#include "catalogue/excel.h"
 #include "catalogue/ys.h"
 #include "checkout/LinePanel.h"
 #include "sales/SalesChart.h"
@@ -102,6 +103,7 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     auto* xstj = new Txstj(dmfm, mainForm, [&loginfm] { return loginfm.CurrentOperator(); }, &mainForm);
     TAboutBox AboutBox(&mainForm);
     auto* Form1 = new TForm1(dmfm, &mainForm);
+    auto* excell = new Texcell(mainForm, Form1);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
 
     mainForm.SetOperatorSource([&loginfm] { return loginfm.CurrentOperator(); });
@@ -120,6 +122,8 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
                          mainForm.HidePayment();
                          mainForm.LineDetailPanel()->hide();
                      });
+    QObject::connect(Form1->findChild<QToolButton*>(QStringLiteral("importButton")), &QToolButton::clicked, excell,
+                     [excell] { excell->exec(); });
     QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
     QPointer<QWidget> changepassfm, userglfm;
     OpenFromMenu<Tchangepassfm>(

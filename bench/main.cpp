@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QToolButton>
+#include <xlsxwriter.h>
+
 #include <cstdio>
 #include <map>
 
@@ -23,6 +25,7 @@
 #include "app/Program.h"
 #include "bench/Bench.h"
 #include "bench/RawEngine.h"
+#include "catalogue/ProductImport.h"
 #include "catalogue/Unit1.h"
 #include "catalogue/ys.h"
 #include "checkout/PaymentPanel.h"
@@ -358,6 +361,122 @@ void HistoryExportScenario(const QString& path, int) {
     Report("history-export", exported, rawAll);
 }
 
+// The values of imported product i, the same in every workbook and in the raw engine's run.
+QVariantList ImportedProduct(int i) {
+    static const char* const names[] = {"康师傅红烧牛肉面", "农夫山泉矿泉水", "蒙牛纯牛奶", "德芙巧克力", "立白洗衣液"};
+    static const char* const categories[] = {"食品", "饮料", "乳品", "零食", "日化"};
+    static const char* const suppliers[] = {"本地批发", "华联配送", "城东副食"};
+    return {QStringLiteral("IMP%1").arg(i, 7, 10, QLatin1Char('0')),
+            QString::fromUtf8(categories[i % 5]),
+            QString::fromUtf8(names[i % 5]) + QString::number(i % 977),
+            QStringLiteral("%1g").arg(100 + i % 400),
+            1.5 + i % 40,
+            2.5 + i % 50,
+            2.0 + i % 45,
+            QString::fromUtf8(i % 2 ? "袋" : "瓶"),
+            QString::fromUtf8(suppliers[i % 3])};
+}
+
+const char* const kImportTitles[] = {"商品编码", "商品类别", "商品名称", "规格型号", "进货单价",
+                                     "销售单价", "会员价",   "单位",     "供货商"};
+
+// An .xlsx as Excel writes it (a shared-string table), through libxlsxwriter.
+bool WriteXlsx(const QString& path, int rows) {
+    lxw_workbook* book = workbook_new(path.toUtf8().constData());
+    lxw_worksheet* sheet = book ? workbook_add_worksheet(book, "tavlin") : nullptr;
+    if (!sheet) return false;
+    bool ok = true;
+    for (int c = 0; c < 9; ++c) ok &= worksheet_write_string(sheet, 0, lxw_col_t(c), kImportTitles[c], nullptr) == LXW_NO_ERROR;
+    for (int r = 0; r < rows && ok; ++r) {
+        const QVariantList values = ImportedProduct(r);
+        for (int c = 0; c < 9; ++c) {
+            const QVariant& v = values[c];
+            ok &= (v.typeId() == QMetaType::Double
+                       ? worksheet_write_number(sheet, lxw_row_t(r + 1), lxw_col_t(c), v.toDouble(), nullptr)
+                       : worksheet_write_string(sheet, lxw_row_t(r + 1), lxw_col_t(c), v.toString().toUtf8().constData(),
+                                                nullptr)) == LXW_NO_ERROR;
+        }
+    }
+    return workbook_close(book) == LXW_NO_ERROR && ok;
+}
+
+// An .xls through xlwt, the writer the tests use; the values come from ImportedProduct as text.
+bool WriteXls(const QString& path, int rows) {
+    QString lines;
+    for (int r = 0; r < rows; ++r) {
+        QStringList cells;
+        for (const QVariant& v : ImportedProduct(r)) cells << v.toString();
+        lines += cells.join(u'\t') + u'\n';
+    }
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"), QStringLiteral(R"(import sys, xlwt
+book = xlwt.Workbook(encoding="utf-8"); sheet = book.add_sheet("tavlin")
+for c, t in enumerate(sys.argv[2].split(",")): sheet.write(0, c, t)
+for r, line in enumerate(sys.stdin, start=1):
+    for c, v in enumerate(line.rstrip("\n").split("\t")):
+        sheet.write(r, c, float(v) if 4 <= c <= 6 else v)
+book.save(sys.argv[1]))"),
+                  path, QStringLiteral("商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商")});
+    python.write(lines.toUtf8());
+    python.closeWriteChannel();
+    python.waitForFinished(-1);
+    return python.exitCode() == 0;
+}
+
+// A big workbook into the shop's catalogue, end to end; every run's rows are removed again.
+void ImportOne(const QString& path, const char* name, const QString& book, int rows, int runs) {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    fprintf(stderr, "%s: %ld MiB before the first import\n", name, usage.ru_maxrss / 1024);
+    Connection shop;
+    shop.Open(path);
+    const qint64 last = shop.Scalar(QStringLiteral("select max(rowid) from sp")).toLongLong();
+    const auto removeImported = [&](int) { shop.Exec(QStringLiteral("delete from sp where rowid > ?"), {last}); };
+    const Timing ours = Measure(runs, removeImported, [&](int) {
+        const ImportOutcome outcome = ImportProducts(book, path);
+        if (outcome.added != rows) fprintf(stderr, "%s: %s\n", name, qPrintable(ImportMessage(outcome)));
+    });
+    removeImported(0);
+    // The same rows through one prepared statement in one transaction, values already in memory.
+    std::vector<QVariantList> values;
+    for (int i = 0; i < rows; ++i) values.push_back(ImportedProduct(i) + QVariantList{QString(), QString(), QString()});
+    RawEngine raw(path);
+    const Timing engine = Measure(runs, removeImported, [&](int) {
+        raw.Run("begin immediate");
+        for (const QVariantList& v : values)
+            raw.Run("insert into sp (商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商,sppy,ghspy,lbpy) "
+                    "values (?,?,?,?,?,?,?,?,?,?,?,?)",
+                    v);
+        raw.Run("commit");
+    });
+    removeImported(0);
+    Report(name, ours, engine);
+}
+
+// Writes the workbook in a process of its own, so its memory is not counted as the import's.
+void WriteXlsxChild(const QString& path, int rows) {
+    if (!WriteXlsx(path, rows)) QCoreApplication::exit(1);
+}
+
+void ImportXlsxScenario(const QString& path, int runs) {
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("products.xlsx"));
+    QProcess writer;
+    writer.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--child"), QStringLiteral("write-xlsx"), book, QStringLiteral("100000")});
+    writer.waitForFinished(-1);
+    if (!QFileInfo::exists(book)) return;
+    ImportOne(path, "import-xlsx", book, 100000, qMax(3, runs / 40));
+}
+
+void ImportXlsScenario(const QString& path, int runs) {
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("products.xls"));
+    if (!WriteXls(book, 65535)) return;
+    ImportOne(path, "import-xls", book, 65535, qMax(3, runs / 40));
+}
+
 // The program itself, started in the shop folder: it says when its login window is up.
 void StartupChild(const QString& path, int) {
     QDir::setCurrent(QFileInfo(path).absolutePath());
@@ -454,6 +573,9 @@ const std::map<QString, Scenario>& Scenarios() {
                                                           {QStringLiteral("grid"), GridScenario},
                                                           {QStringLiteral("outputs"), ListOutputScenarios},
                                                           {QStringLiteral("history-export"), HistoryExportScenario},
+                                                          {QStringLiteral("import-xlsx"), ImportXlsxScenario},
+                                                          {QStringLiteral("import-xls"), ImportXlsScenario},
+                                                          {QStringLiteral("write-xlsx"), WriteXlsxChild},
                                                           {QStringLiteral("startup-child"), StartupChild}};
     return scenarios;
 }
@@ -477,7 +599,9 @@ const Row kRows[] = {{"scan", "scan", "scan to line (50-line sale)"},
                      {"outputs", "export", "product list export to .xlsx"},
                      {"outputs", "paginate", "product report pagination"},
                      {"outputs", "preview", "product report preview, first page"},
-                     {"history-export", "history-export", "export of every sales line"}};
+                     {"history-export", "history-export", "export of every sales line"},
+                     {"import-xlsx", "import-xlsx", "import 100 000 rows of .xlsx"},
+                     {"import-xls", "import-xls", "import 65 535 rows of .xls"}};
 
 int RunChild(const QStringList& args) {
     const auto it = Scenarios().find(args.value(0));

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "catalogue/Unit1.h"
+#include "toolkit/Forms.h"
 #include "common/Clock.h"
 #include "common/Maker.h"
 #include "tests/support/Printouts.h"
@@ -93,7 +94,7 @@ void TestListOutput::exportWritesTheListAsShown() {
 
     ScriptedDialogs dialogs;
     dialogs.Expect(Dialogs::Kind::SaveFile, QString(), true, f.File(S("商品.xls")));
-    QTest::mouseClick(f.form->ExportButton(), Qt::LeftButton);
+    QTest::mouseClick(f.form->findChild<QPushButton*>(S("exportButton")), Qt::LeftButton);
     VERIFY_DIALOGS(dialogs);
     const QString file = f.File(S("商品.xlsx"));
     QCOMPARE(f.opened, QStringList{file});
@@ -112,11 +113,11 @@ void TestListOutput::exportWritesTheListAsShown() {
     QCOMPARE(rows[6].first(), QStringLiteral("s:6902"));
 
     // After a search only the products found are written, over the old file once allowed.
-    TypeText(f.form->CriteriaBox(S("商品名称")), S("面"));
+    TypeText(f.form->findChild<CriteriaBand*>()->Box(S("商品名称")), S("面"));
     QCOMPARE(f.Codes(), QStringList{"6902"});
     dialogs.Expect(Dialogs::Kind::SaveFile, QString(), true, file);
     dialogs.Expect(Dialogs::Kind::YesNo, S("已存在文件（%1），是否覆盖？").arg(file), true);
-    for (QAction* action : f.form->GridMenu()->actions())
+    for (QAction* action : f.form->findChild<QMenu*>(S("gridMenu"))->actions())
         if (action->text() == S("导出EXCEL")) action->trigger();
     VERIFY_DIALOGS(dialogs);
     QCOMPARE(ReadXlsx(file).size(), 5);
@@ -154,7 +155,7 @@ void TestListOutput::labelsFollowTheSearch() {
     f.Add(S("散装"), S("可可粉"), 9);
     f.Add("7001", S("面包"), 2);
     f.Open();
-    TypeText(f.form->CriteriaBox(S("商品名称")), S("可"));
+    TypeText(f.form->findChild<CriteriaBand*>()->Box(S("商品名称")), S("可"));
     QCOMPARE(f.Codes().size(), 3);
 
     QString error;
@@ -184,7 +185,7 @@ void TestListOutput::labelsFollowTheSearch() {
     bad.close();
     ScriptedDialogs dialogs;
     dialogs.ExpectError(S("标签版式文件（%1）有误").arg(QDir::current().filePath("2.fr3")));
-    QTest::mouseClick(f.form->BarcodeButton(), Qt::LeftButton);
+    QTest::mouseClick(f.form->findChild<QToolButton*>(S("barcodeButton")), Qt::LeftButton);
     VERIFY_DIALOGS(dialogs);
 }
 
@@ -192,8 +193,8 @@ void TestListOutput::buttonsOpenThePreviews() {
     Fixture f;
     for (int i = 0; i < 50; ++i) f.Add(QStringLiteral("69%1").arg(i), S("商品%1").arg(i), i);
     f.Open();
-    for (QAbstractButton* button : {static_cast<QAbstractButton*>(f.form->PrintButton()),
-                                    static_cast<QAbstractButton*>(f.form->BarcodeButton())}) {
+    for (QAbstractButton* button : {static_cast<QAbstractButton*>(f.form->findChild<QPushButton*>(S("printButton"))),
+                                    static_cast<QAbstractButton*>(f.form->findChild<QToolButton*>(S("barcodeButton")))}) {
         QString title;
         int painted = 0;
         QTimer::singleShot(0, f.form.get(), [&] {
@@ -209,7 +210,7 @@ void TestListOutput::buttonsOpenThePreviews() {
             preview->reject();
         });
         QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(title, button == f.form->PrintButton() ? S("打印预览") : S("条形码打印"));
+        QCOMPARE(title, button == f.form->findChild<QPushButton*>(S("printButton")) ? S("打印预览") : S("条形码打印"));
         QVERIFY(painted >= 1);
     }
 }
