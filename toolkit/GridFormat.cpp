@@ -18,9 +18,8 @@ int ParseGridFormat(const QString& format) {
 
 QString FormatGridNumber(double value, int decimals) {
     if (decimals < 0) return FormatGeneral(value);
-    const QString text = QString::number(value, 'f', decimals);
-    // A tiny negative rounds to "-0.00", which would read as a debt of nothing.
-    return text.startsWith(u'-') && text.toDouble() == 0 ? text.mid(1) : text;
+    // Half away from zero on the decimal value (1.005 shows 1.01), and never "-0.00".
+    return FormatFixed(value, decimals);
 }
 
 bool IsNumberValue(const QVariant& value) {

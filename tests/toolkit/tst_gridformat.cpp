@@ -56,6 +56,9 @@ void TestGridFormat::cellTexts_data() {
     QTest::newRow("fixed places") << QVariant(12.5) << 2 << "12.50";
     QTest::newRow("whole rounds") << QVariant(2.5) << 0 << "3";
     QTest::newRow("tiny negative is no debt") << QVariant(-0.001) << 2 << "0.00";
+    QTest::newRow("money half away from zero") << QVariant(0.5 * 2.01) << 2 << "1.01";
+    QTest::newRow("2.675 is not 2.67") << QVariant(2.675) << 2 << "2.68";
+    QTest::newRow("negative half away") << QVariant(-2.675) << 2 << "-2.68";
     QTest::newRow("integer") << QVariant(qlonglong(7)) << 2 << "7.00";
     QTest::newRow("text untouched by a format") << QVariant(QStringLiteral("6901")) << 2 << "6901";
     QTest::newRow("null is empty") << QVariant() << 2 << "";
