@@ -7,4 +7,5 @@ inline constexpr const char* kMakerWebUrl = "http://www.chenlan-pos.example/";
 inline constexpr const char* kMakerEmail = "service@chenlan-pos.example";
 inline constexpr const char* kSupportContact = "客服电话：010-0000 0000";
 // The signed update-information file; its signature is the same address with ".sig" added.
-inline constexpr const char* kMakerUpdateInfoUrl = "https://www.chenlan-pos.example/update/chenlan-pos.update";
+inline constexpr const char* kMakerUpdateInfoUrl =
+    "https://www.chenlan-pos.example/update/chenlan-pos.update";
