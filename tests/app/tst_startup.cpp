@@ -92,7 +92,8 @@ void TestStartup::programEndsWithItsMainWindow() {
     QVERIFY(loginShown);
     QCOMPARE(result, 0);
     QVERIFY(stray.isVisible());
-    QVERIFY(QFile::exists(t.Folder() + QStringLiteral("/config.ini")));  // the main window closed the normal way
+    // The main window closed the normal way.
+    QVERIFY(QFile::exists(t.Folder() + QStringLiteral("/config.ini")));
     QCOMPARE(t.Count(QStringLiteral("rz")), 0);
 }
 
