@@ -1,6 +1,7 @@
 // The program on a real desktop (Xvfb with openbox): window titles as the window manager shows
 // them, and what every skin draws for disabled buttons, check boxes and the main toolbar.
-// POS_SCREENSHOTS=<folder> also saves a picture of every window under every look.
+// Runs through tests/support/xvfb-openbox; POS_SCREENSHOTS=<folder> also saves a picture of
+// every window under every look.
 
 #include <QCheckBox>
 #include <QDir>
@@ -19,17 +20,15 @@
 #include "catalogue/ys.h"
 #include "common/Application.h"
 #include "common/Clock.h"
-#include "tests/support/DesktopSession.h"
+#include "tests/support/WindowManager.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/WidgetTest.h"
 #include "users/changepass.h"
 #include "users/login.h"
 #include "users/usergl.h"
 
 namespace {
-
-DesktopSession* g_desktop = nullptr;
-QString g_desktopFailure;
 
 // Every look: the default (-1) and the five skins.
 QList<int> Looks() {
@@ -101,7 +100,7 @@ private:
 };
 
 void TestDesktop::initTestCase() {
-    if (!g_desktop) QSKIP(qPrintable(QStringLiteral("no desktop for this test: ") + g_desktopFailure));
+    if (!WindowManager::OnDesktop()) QSKIP("needs a desktop: run it through tests/support/xvfb-openbox");
 }
 
 void TestDesktop::init() {
@@ -125,7 +124,7 @@ void TestDesktop::titlesAreTheCaptions() {
         window->setAttribute(Qt::WA_DontShowOnScreen, false);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        QTRY_COMPARE(DesktopSession::ShownTitle(window->winId()), caption);
+        QTRY_COMPARE(WindowManager::ShownTitle(window->winId()), caption);
         window->hide();
     }
 }
@@ -237,15 +236,6 @@ void TestDesktop::screenshotsOfEveryWindow() {
     }
 }
 
-int main(int argc, char** argv) {
-    DesktopSession desktop;
-    if (desktop.Start(&g_desktopFailure)) g_desktop = &desktop;
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    if (!g_desktop) qputenv("QT_QPA_PLATFORM", "offscreen");
-    TApplication app(argc, argv);
-    TestDesktop test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestDesktop)
 
 #include "tst_desktop.moc"
