@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,6 +43,11 @@
 #include "toolkit/GridExporter.h"
 #include "toolkit/GridPrinter.h"
 #include "toolkit/PrintPreview.h"
+#include "common/Clock.h"
+#include "data/Connection.h"
+#include "data/Schema.h"
+#include "sales/SalesQueries.h"
+#include "sales/Unit4.h"
 #include "tools/Synth.h"
 #include "toolkit/Forms.h"
 
@@ -477,8 +484,109 @@ void ImportXlsScenario(const QString& path, int runs) {
     ImportOne(path, "import-xls", book, 65535, qMax(3, runs / 40));
 }
 
+// The sales window on a shop of years: a day inside the synthetic history is "today".
+const QDate kSalesToday(2026, 11, 15);
+
+void RawList(RawEngine& raw, const ListFilter& filter) { raw.Run(ListStatement(filter).toUtf8().constData(), filter.values); }
+void RawChart(RawEngine& raw, const ChartStatement& chart) { raw.Run(chart.sql.toUtf8().constData(), chart.values); }
+
+// The one-off upgrade of an older database: the category index over every sold line.
+void UpgradeScenario(const QString& path, int) {
+    Connection db;
+    db.Open(path);
+    if (!SchemaNeedsUpgrade(db))
+        db.ExecScript(QStringLiteral("drop index if exists data1_category; pragma user_version=1;"));
+    const Timing upgrade = Measure(1, [](int) {}, [&](int) { UpgradeSchema(db); });
+    Report("sales-upgrade", upgrade, {});
+}
+
+void SalesScenarios(const QString& path, int runs) {
+    Clock::SetFixed(QDateTime(kSalesToday, QTime(12, 0)));
+    Desk desk(path);
+    Txstj xstj(desk.dm, *desk.form, [] { return QStringLiteral("超级管理员"); });
+    const int few = qMax(5, runs / 20);
+    RawEngine raw(path);
+    const DateRange month = MonthRange(kSalesToday.year(), kSalesToday.month());
+
+    const Timing open = Measure(few, [&](int) { xstj.hide(); }, [&](int) { xstj.show(); });
+    Report("sales-open", open, Measure(few, [](int) {}, [&](int) {
+               RawChart(raw, MonthlyChartStatement(ChartMeasure::Profit, kSalesToday.year()));
+               RawChart(raw, DailyChartStatement(ChartMeasure::Profit, kSalesToday.year(), kSalesToday.month()));
+               RawList(raw, LineRange(month));
+               RawList(raw, SaleRange(month));
+           }));
+
+    SalesCriteria today;
+    today.days = std::make_pair(kSalesToday, kSalesToday);
+    Report("sales-today", Measure(few, [](int) {}, [&](int) { xstj.ShowToday(); }),
+           Measure(few, [](int) {}, [&](int) {
+               RawList(raw, SearchLines(today));
+               RawList(raw, SearchSaleHeaders(today));
+           }));
+
+    xstj.ShowMonthSales();
+    QStringList numbers;
+    for (int row = 0; row < desk.dm.ADOQuery9.RecordCount(); row += qMax(1, desk.dm.ADOQuery9.RecordCount() / few))
+        numbers << ValueText(desk.dm.ADOQuery9.Value(row, desk.dm.ADOQuery9.FieldIndex(QStringLiteral("a"))));
+    xstj.DateTick()->setChecked(false);
+    Report("sales-pick", Measure(few, [](int) {}, [&](int i) { xstj.PickSale(numbers[i % numbers.size()]); }),
+           Measure(few, [](int) {}, [&](int i) {
+               SalesCriteria pick;
+               pick.saleNumber = numbers[i % numbers.size()];
+               pick.exactSaleNumber = true;
+               RawList(raw, SearchLines(pick));
+               RawList(raw, SearchSaleHeaders(pick));
+           }));
+
+    // A name typed with the month's dates ticked.
+    const char* const fragments[] = {"牛奶", "康师傅", "面", "洗衣液", "巧克力"};
+    const auto monthSearch = [&](int i) {
+        SalesCriteria c;
+        c.name = QString::fromUtf8(fragments[i % 5]);
+        c.days = std::make_pair(QDate(kSalesToday.year(), kSalesToday.month(), 1), kSalesToday);
+        return c;
+    };
+    {
+        const QSignalBlocker quiet(xstj.SaleNumberBox());
+        xstj.SaleNumberBox()->clear();
+    }
+    xstj.FromDate()->setDate(QDate(kSalesToday.year(), kSalesToday.month(), 1));
+    xstj.ToDate()->setDate(kSalesToday);
+    xstj.DateTick()->setChecked(true);
+    Report("sales-search",
+           Measure(few,
+                   [&](int i) {
+                       const QSignalBlocker quiet(xstj.NameBox());
+                       xstj.NameBox()->setText(QString::fromUtf8(fragments[i % 5]));
+                   },
+                   [&](int) { xstj.SearchSales(); }),
+           Measure(few, [](int) {}, [&](int i) {
+               RawList(raw, SearchLines(monthSearch(i)));
+               RawList(raw, SearchSaleHeaders(monthSearch(i)));
+           }));
+
+    Report("sales-all", Measure(few, [](int) {}, [&](int) { xstj.ShowAllSales(); }),
+           Measure(few, [](int) {}, [&](int) {
+               raw.Run("select 1 from data1 where d>'' limit 1");
+               RawList(raw, AllLines());
+               RawList(raw, AllSaleHeaders());
+           }));
+
+    Report("sales-monthly", Measure(few, [](int) {}, [&](int) { xstj.MonthlySales(); }),
+           Measure(few, [](int) {}, [&](int) {
+               RawChart(raw, MonthlyChartStatement(ChartMeasure::Sales, kSalesToday.year()));
+           }));
+    Report("sales-daily", Measure(few, [](int) {}, [&](int) { xstj.DailySales(); }),
+           Measure(few, [](int) {}, [&](int) {
+               RawChart(raw, DailyChartStatement(ChartMeasure::Sales, kSalesToday.year(), kSalesToday.month()));
+           }));
+    Clock::SetFixed({});
+}
+
 // The program itself, started in the shop folder: it says when its login window is up.
 void StartupChild(const QString& path, int) {
+    // A day with sales, so the main window's show fills a real month of them.
+    Clock::SetFixed(QDateTime(kSalesToday, QTime(12, 0)));
     QDir::setCurrent(QFileInfo(path).absolutePath());
     RunProgram(*static_cast<TApplication*>(QCoreApplication::instance()), QDir::currentPath(), [] {
         Out() << "LOGIN" << Qt::endl;
@@ -576,6 +684,8 @@ const std::map<QString, Scenario>& Scenarios() {
                                                           {QStringLiteral("import-xlsx"), ImportXlsxScenario},
                                                           {QStringLiteral("import-xls"), ImportXlsScenario},
                                                           {QStringLiteral("write-xlsx"), WriteXlsxChild},
+                                                          {QStringLiteral("sales-upgrade"), UpgradeScenario},
+                                                          {QStringLiteral("sales"), SalesScenarios},
                                                           {QStringLiteral("startup-child"), StartupChild}};
     return scenarios;
 }
@@ -601,7 +711,15 @@ const Row kRows[] = {{"scan", "scan", "scan to line (50-line sale)"},
                      {"outputs", "preview", "product report preview, first page"},
                      {"history-export", "history-export", "export of every sales line"},
                      {"import-xlsx", "import-xlsx", "import 100 000 rows of .xlsx"},
-                     {"import-xls", "import-xls", "import 65 535 rows of .xls"}};
+                     {"import-xls", "import-xls", "import 65 535 rows of .xls"},
+                     {"sales-upgrade", "sales-upgrade", "upgrade: category index"},
+                     {"sales", "sales-open", "sales window opening"},
+                     {"sales", "sales-today", "sales 当 天"},
+                     {"sales", "sales-pick", "sales pick of one sale"},
+                     {"sales", "sales-search", "sales name search in a month"},
+                     {"sales", "sales-all", "sales 全部记录"},
+                     {"sales", "sales-monthly", "sales monthly chart"},
+                     {"sales", "sales-daily", "sales daily chart"}};
 
 int RunChild(const QStringList& args) {
     const auto it = Scenarios().find(args.value(0));
@@ -612,7 +730,7 @@ int RunChild(const QStringList& args) {
     return 0;
 }
 
-int RunAll(const QString& database, int runs) {
+int RunAll(const QString& database, int runs, const QString& only) {
     if (!QFileInfo::exists(database)) {
         fprintf(stderr, "pos-bench: no database %s (make one with posdb synth)\n", qPrintable(database));
         return 1;
@@ -639,6 +757,7 @@ int RunAll(const QString& database, int runs) {
     std::map<QString, QString> output;  // scenario → what its child printed
     for (const Row& row : kRows) {
         const QString scenario = QLatin1String(row.scenario);
+        if (!only.isEmpty() && !scenario.startsWith(only)) continue;
         if (!output.count(scenario)) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -683,9 +802,14 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments().mid(1);
     if (args.value(0) == QLatin1String("--child")) return RunChild(args.mid(1));
     if (args.isEmpty()) {
-        fprintf(stderr, "usage: pos-bench DATABASE [--runs N]\n");
+        fprintf(stderr, "usage: pos-bench DATABASE [--runs N] [--only SCENARIO-PREFIX]\n");
         return 2;
     }
-    const int runs = args.value(1) == QLatin1String("--runs") ? qMax(5, args.value(2).toInt()) : 200;
-    return RunAll(args[0], runs);
+    int runs = 200;
+    QString only;
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--runs")) runs = qMax(5, args[i + 1].toInt());
+        if (args[i] == QLatin1String("--only")) only = args[i + 1];
+    }
+    return RunAll(args[0], runs, only);
 }
