@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTimer>
+#include <QApplication>
 #include <QProxyStyle>
 #include <QStyleFactory>
 
@@ -24,6 +26,10 @@
 #include "data/Errors.h"
 #include "data/Schema.h"
 #include "data/dm.h"
+#include "maintenance/Backup.h"
+#include "maintenance/IntegrityWatch.h"
+#include "maintenance/RepairRules.h"
+#include "maintenance/repairdb.h"
 
 namespace {
 
@@ -73,6 +79,32 @@ void OpenFromMenu(TMainForm& mainForm, Tdmfm& dm, QAction* entry, QPointer<QWidg
     });
 }
 
+// The backup window, over the hidden main window. The background check lets go of the file
+// first and checks again whatever file is in use once the window has closed.
+void OpenBackupWindow(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch, QPointer<QWidget>& window,
+                      const QString& database) {
+    watch.Stop();
+    mainForm.OpenWindowOnce(window, [&]() -> QWidget* {
+        auto* made = new Trepair(dm, mainForm, database, &mainForm);
+        QObject::connect(made, &QObject::destroyed, &watch, [&watch, database] { watch.Start(database); });
+        made->show();
+        return made;
+    });
+    mainForm.hide();
+}
+
+// A damaged database leads to the backup window once nothing modal (the login) is using it.
+void OpenBackupWindowWhenFree(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch, QPointer<QWidget>& window,
+                              const QString& database) {
+    if (QApplication::activeModalWidget() || mainForm.SessionId() == 0) {
+        QTimer::singleShot(500, &mainForm, [&mainForm, &dm, &watch, &window, database] {
+            OpenBackupWindowWhenFree(mainForm, dm, watch, window, database);
+        });
+        return;
+    }
+    OpenBackupWindow(mainForm, dm, watch, window, database);
+}
+
 }  // namespace
 
 int RunProgram(TApplication& app, const QString& configFolder, const std::function<void()>& loginShown) {
@@ -84,6 +116,7 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     TMainForm mainForm(dmfm, QDir(configFolder).filePath(QStringLiteral("config.ini")));
     Tloginfm loginfm(dmfm, mainForm, &mainForm);
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
+    if (const QString failed = RepairRules::TakeAutoBackupFailure(); !failed.isEmpty()) Dialogs::ShowWarning(failed);
     auto* Form1 = new TForm1(dmfm, &mainForm);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
 
@@ -99,6 +132,20 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);
     OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[1], userglfm);
 
+    const QString database = QDir::current().absoluteFilePath(QStringLiteral("data.mdb"));
+    IntegrityWatch watch;
+    QPointer<QWidget> repair;
+    QObject::connect(mainForm.ToolButton(QStringLiteral("数据备份")), &QToolButton::clicked, &mainForm,
+                     [&] { OpenBackupWindow(mainForm, dmfm, watch, repair, database); });
+    QObject::connect(&watch, &IntegrityWatch::Damaged, &mainForm, [&](const QString& reason) {
+        Dialogs::ShowError(Backup::DamagedMessage(reason));
+        OpenBackupWindowWhenFree(mainForm, dmfm, watch, repair, database);
+    });
+
     mainForm.show();
-    return app.exec();
+    watch.Start(database);
+    const int result = app.exec();
+    watch.Stop();
+    if (mainForm.SessionId() != 0) AutoBackupAtEnd(dmfm, database);
+    return result;
 }

@@ -13,6 +13,7 @@
 #include <QSet>
 
 #include "data/Connection.h"
+#include "data/Errors.h"
 #include "data/Schema.h"
 
 namespace Backup {
@@ -253,7 +254,7 @@ void Check(const QString& path, Reporter& report) {
     if (result != QStringList{QStringLiteral("ok")}) {
         QStringList shown = result.mid(0, 3);
         if (result.size() > 3) shown << QStringLiteral("…（共 %1 处问题）").arg(result.size());
-        throw Failure{QStringLiteral("数据库文件已损坏：%1").arg(shown.join(u'\n'))};
+        throw Failure{QStringLiteral("结构检查发现问题：%1").arg(shown.join(u'\n'))};
     }
 }
 
@@ -342,9 +343,7 @@ Outcome Run(const std::function<void()>& work) {
 
 }  // namespace
 
-QString DamagedMessage(const QString& detail) {
-    return QStringLiteral("数据库文件已损坏：%1\n请立即从备份恢复！").arg(detail);
-}
+QString DamagedMessage(const QString& detail) { return DamagedDatabaseMessage(detail); }
 
 QString LiveFileRefusal(const QString& database, const QString& path) {
     const QString given = Identity(path);
