@@ -261,9 +261,24 @@ void Check(const QString& path, Reporter& report) {
 // The engine's snapshot of `database`, encrypted with the same key, into `copy`.
 void CopySnapshot(const QString& database, const QString& copy, Reporter& report) {
     Db source(database, false);
+    // Bring the file up to date with its log; this only completes while nobody else reads.
+    try {
+        source.Exec("pragma wal_checkpoint(TRUNCATE)");
+    } catch (const Failure&) {
+    }
     // One read transaction for the whole copy: every page comes from the same moment, however
     // long it takes and whoever else writes meanwhile.
     source.Exec("begin; select count(*) from sqlite_master;");
+    if (FileSize(database + QStringLiteral("-wal")) <= 0) {
+        // The log was empty when the transaction began, so the file alone is the snapshot, and
+        // the engine lets nobody write into it while the transaction lasts: its encrypted bytes
+        // are copied as they are, many times faster than page by page.
+        CopySynced(database, copy, report);
+        source.Exec("commit");
+        Db target(copy, false);
+        target.Exec("pragma journal_mode=delete");
+        return;
+    }
     Db target(copy, true);
     sqlite3_backup* backup = sqlite3_backup_init(target.handle(), "main", source.handle(), "main");
     if (!backup) target.Fail();
