@@ -295,15 +295,14 @@ void BackupScenario(const QString& path, int) {
             });
         });
     std::vector<double> cancels;
-    for (const double at : {0.3, 0.8}) {
-        QElapsedTimer clock, asked;
-        clock.start();
-        const double stopAt = ours.median * at;
-        Backup::BackupDatabase(path, target + QStringLiteral("2"), [&](Backup::Phase, qint64, qint64) {
-            if (clock.elapsed() < stopAt) return true;
-            if (!asked.isValid()) asked.start();
-            return false;
-        });
+    for (const Backup::Phase when : {Backup::Phase::Copy, Backup::Phase::Check}) {
+        QElapsedTimer asked;
+        Backup::BackupDatabase(path, target + QStringLiteral("2"),
+                               [&](Backup::Phase phase, qint64 done, qint64 total) {
+                                   if (phase != when || done * 3 < total) return true;
+                                   if (!asked.isValid()) asked.start();
+                                   return false;
+                               });
         cancels.push_back(asked.isValid() ? double(asked.nsecsElapsed()) / 1e6 : -1);
     }
     fprintf(stderr,

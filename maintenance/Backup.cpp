@@ -228,8 +228,11 @@ int CheckProgress(void* data) {
 }
 
 // Throws Failure (or Cancelled) unless the file is a sound shop database.
-void Check(const QString& path, Reporter& report) {
+// `standalone`: the file is a fresh copy of ours, to be left as one file that needs no -wal
+// beside it (a byte copy carries the database's WAL mark). Never for a file in use.
+void Check(const QString& path, Reporter& report, bool standalone = false) {
     Db db(path, false);
+    if (standalone) db.Exec("pragma journal_mode=delete");
     const QStringList tables = db.Exec("select name from sqlite_master where type='table'");
     QStringList missing;
     for (const char* const* table = TableNames(); *table; ++table)
@@ -275,8 +278,6 @@ void CopySnapshot(const QString& database, const QString& copy, Reporter& report
         // are copied as they are, many times faster than page by page.
         CopySynced(database, copy, report);
         source.Exec("commit");
-        Db target(copy, false);
-        target.Exec("pragma journal_mode=delete");
         return;
     }
     Db target(copy, true);
@@ -408,7 +409,7 @@ Outcome BackupDatabase(const QString& database, const QString& target, const Pro
         TemporaryName temporary(info.absoluteFilePath() + QStringLiteral(".partial"));
         CopySnapshot(database, temporary.path(), report);
         try {
-            Check(temporary.path(), report);
+            Check(temporary.path(), report, true);
         } catch (const Failure& failure) {
             // A copy that fails its check means a damaged database, unless the database
             // itself checks sound (then the target disk is at fault).
