@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
+#include <QTimer>
+#include <QApplication>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
@@ -29,6 +31,10 @@
 #include "users/changepass.h"
 #include "users/login.h"
 #include "users/usergl.h"
+#include "maintenance/Backup.h"
+#include "maintenance/IntegrityWatch.h"
+#include "maintenance/RepairRules.h"
+#include "maintenance/repairdb.h"
 
 namespace {
 
@@ -88,6 +94,32 @@ void OpenFromMenu(TMainForm& mainForm, Tdmfm& dm, QAction* entry, QPointer<QWidg
     });
 }
 
+// The backup window, over the hidden main window. The background check lets go of the file
+// first and checks again whatever file is in use once the window has closed.
+void OpenBackupWindow(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch, QPointer<QWidget>& window,
+                      const QString& database) {
+    watch.Stop();
+    mainForm.OpenWindowOnce(window, [&]() -> QWidget* {
+        auto* made = new Trepair(dm, mainForm, database, &mainForm);
+        QObject::connect(made, &QObject::destroyed, &watch, [&watch, database] { watch.Start(database); });
+        made->show();
+        return made;
+    });
+    mainForm.hide();
+}
+
+// A damaged database leads to the backup window once nothing modal (the login) is using it.
+void OpenBackupWindowWhenFree(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch, QPointer<QWidget>& window,
+                              const QString& database) {
+    if (QApplication::activeModalWidget() || mainForm.SessionId() == 0) {
+        QTimer::singleShot(500, &mainForm, [&mainForm, &dm, &watch, &window, database] {
+            OpenBackupWindowWhenFree(mainForm, dm, watch, window, database);
+        });
+        return;
+    }
+    OpenBackupWindow(mainForm, dm, watch, window, database);
+}
+
 }  // namespace
 
 int RunProgram(TApplication& app, const QString& configFolder, const std::function<void()>& loginShown) {
@@ -102,6 +134,7 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
     auto* xstj = new Txstj(dmfm, mainForm, [&loginfm] { return loginfm.CurrentOperator(); }, &mainForm);
     TAboutBox AboutBox(&mainForm);
+    if (const QString failed = RepairRules::TakeAutoBackupFailure(); !failed.isEmpty()) Dialogs::ShowWarning(failed);
     auto* Form1 = new TForm1(dmfm, &mainForm);
     auto* excell = new Texcell(mainForm, Form1);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
@@ -131,6 +164,16 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.findChild<QAction*>(QStringLiteral("userAdminAction")),
                             userglfm);
 
+    const QString database = QDir::current().absoluteFilePath(QStringLiteral("data.mdb"));
+    IntegrityWatch watch;
+    QPointer<QWidget> repair;
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("backupButton")), &QToolButton::clicked, &mainForm,
+                     [&] { OpenBackupWindow(mainForm, dmfm, watch, repair, database); });
+    QObject::connect(&watch, &IntegrityWatch::Damaged, &mainForm, [&](const QString& reason) {
+        Dialogs::ShowError(Backup::DamagedMessage(reason));
+        OpenBackupWindowWhenFree(mainForm, dmfm, watch, repair, database);
+    });
+
     Upgrader upgrader(ProgramUpgradeSettings(), &mainForm);
     ConnectSupportMenu(mainForm.SupportMenu(), &AboutBox, &upgrader);
 
@@ -139,5 +182,9 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     app.setQuitOnLastWindowClosed(false);
     QObject::connect(&mainForm, &TMainForm::Closed, &app, [&app] { app.exit(0); });
     mainForm.show();
-    return app.exec();
+    watch.Start(database);
+    const int result = app.exec();
+    watch.Stop();
+    if (mainForm.SessionId() != 0) AutoBackupAtEnd(dmfm, database);
+    return result;
 }

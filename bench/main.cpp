@@ -2,6 +2,8 @@
 // process of its own, through the program's own windows on the offscreen platform, so its
 // peak memory is its own; beside each time stands the raw engine's time for the same SQL.
 
+#include "app/MAIN.h"
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -18,12 +20,13 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QToolButton>
+#include <QTimer>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
-#include "app/MAIN.h"
 #include "app/Program.h"
 #include "bench/Bench.h"
 #include "bench/RawEngine.h"
@@ -48,6 +51,9 @@
 #include "data/Schema.h"
 #include "sales/SalesQueries.h"
 #include "sales/Unit4.h"
+#include "maintenance/Backup.h"
+#include "maintenance/IntegrityWatch.h"
+#include "toolkit/ProgressTask.h"
 #include "tools/Synth.h"
 #include "toolkit/Forms.h"
 
@@ -83,7 +89,8 @@ struct Desk {
 
     explicit Desk(const QString& path) {
         dm.Open(path);
-        form = std::make_unique<TMainForm>(dm, QFileInfo(path).absolutePath() + QStringLiteral("/config.ini"));
+        form =
+            std::make_unique<TMainForm>(dm, QFileInfo(path).absolutePath() + QStringLiteral("/config.ini"));
         form->SetOperatorSource([] { return QStringLiteral("收银员"); });
         form->show();
         products = dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from sp")).toLongLong();
@@ -93,7 +100,9 @@ struct Desk {
         form->EntryField()->setText(code);
         form->AddProductByCode();
     }
-    qint64 Lines() { return dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from data")).toLongLong(); }
+    qint64 Lines() {
+        return dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from data")).toLongLong();
+    }
     void DropLastLine() {
         dm.ADOConnection1.Exec(QStringLiteral("delete from data where id=(select max(id) from data)"));
     }
@@ -103,8 +112,8 @@ void Report(const char* name, const Timing& ours, const Timing& raw) {
     // Peak memory so far in this scenario's process.
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    Out() << "RESULT " << name << ' ' << ours.median << ' ' << ours.p90 << ' ' << raw.median << ' ' << raw.p90 << ' '
-          << usage.ru_maxrss / 1024 << "\n";
+    Out() << "RESULT " << name << ' ' << ours.median << ' ' << ours.p90 << ' ' << raw.median << ' ' << raw.p90
+          << ' ' << usage.ru_maxrss / 1024 << "\n";
 }
 
 void ScanScenario(const QString& path, int runs) {
@@ -121,7 +130,8 @@ void ScanScenario(const QString& path, int runs) {
         },
         [&](int) { desk.Scan(desk.RandomCode()); });
     // Every timed scan must have found its product, or the figure would flatter the desk.
-    const double items = desk.dm.ADOConnection1.Scalar(QStringLiteral("select sum([2]) from data")).toDouble();
+    const double items =
+        desk.dm.ADOConnection1.Scalar(QStringLiteral("select sum([2]) from data")).toDouble();
     if (items < 50) fprintf(stderr, "scan: only %g items in the sale after %d scans\n", items, runs);
     desk.dm.Close();
 
@@ -138,9 +148,12 @@ void ScanScenario(const QString& path, int runs) {
             raw.Run("select * from sp where 商品编码=?", {code});
             appended = raw.Run("select * from data where c=?", {code}) == 0;
             if (appended)
-                raw.Run("insert into data (a,b,c,d,\"4\",\"2\",\"1\",\"3\",\"5\",\"6\",\"7\",z,h,i,day1,g) "
-                        "values ('名称','规格',?,'类别',2.5,1,2,2.4,0,2.5,0.5,'瓶','SYY2612110001','收银员','2026-12-11','供货商')",
-                        {code});
+                raw.Run(
+                    "insert into data (a,b,c,d,\"4\",\"2\",\"1\",\"3\",\"5\",\"6\",\"7\",z,h,i,day1,g) "
+                    "values "
+                    "('名称','规格',?,'类别',2.5,1,2,2.4,0,2.5,0.5,'瓶','SYY2612110001','收银员','2026-12-11'"
+                    ",'供货商')",
+                    {code});
             else
                 raw.Run("update data set [2]=[2]+?,[6]=[6]+?,[7]=[7]+? where c=?", {1.0, 2.5, 0.5, code});
             raw.Run("select * from data order by id");
@@ -166,19 +179,22 @@ void SettleScenario(const QString& path, int runs) {
         [&](int) {
             raw.Run("delete from data");
             for (int i = 0; i < 30; ++i)
-                raw.Run("insert into data (a,c,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",h,i,day1) "
-                        "values ('名称',?,2,1,2.4,2.5,0,2.5,0.5,'SYY2612110001','收银员','2026-12-11')",
-                        {QString::number(i)});
+                raw.Run(
+                    "insert into data (a,c,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",h,i,day1) "
+                    "values ('名称',?,2,1,2.4,2.5,0,2.5,0.5,'SYY2612110001','收银员','2026-12-11')",
+                    {QString::number(i)});
         },
         [&](int i) {
             raw.Run("begin immediate");
             raw.Run("select a,[2],[6] from data order by id");
-            raw.Run("insert into data1(a,b,c,d,h,i,z,[1],[2],[3],[4],[5],[6],[7],[8],day1) "
-                    "select a,b,c,d,h,i,z,[1],[2],[3],[4],[5],[6],[7],[8],day1 from data order by id");
+            raw.Run(
+                "insert into data1(a,b,c,d,h,i,z,[1],[2],[3],[4],[5],[6],[7],[8],day1) "
+                "select a,b,c,d,h,i,z,[1],[2],[3],[4],[5],[6],[7],[8],day1 from data order by id");
             raw.Run("select count(*) from data3 where a=?", {QStringLiteral("RAW%1").arg(i)});
-            raw.Run("insert into data3 (a,b,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",day1) "
-                    "values (?,'收银员',75,75,80,5,15,0,0,'2026-12-11')",
-                    {QStringLiteral("RAW%1").arg(i)});
+            raw.Run(
+                "insert into data3 (a,b,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",day1) "
+                "values (?,'收银员',75,75,80,5,15,0,0,'2026-12-11')",
+                {QStringLiteral("RAW%1").arg(i)});
             raw.Run("delete from data");
             raw.Run("commit");
         });
@@ -191,9 +207,11 @@ void ProductScenarios(const QString& path, int runs) {
     TForm1 products(dm);
     products.show();
     const int few = qMax(5, runs / 20);
-    const Timing all = Measure(few, [](int) {}, [&](int) { products.ListAll(); });
+    const Timing all = Measure(
+        few, [](int) {}, [&](int) { products.ListAll(); });
     RawEngine raw(path);
-    const Timing rawAll = Measure(few, [](int) {}, [&](int) { raw.Run("select *, rowid from sp"); });
+    const Timing rawAll = Measure(
+        few, [](int) {}, [&](int) { raw.Run("select *, rowid from sp"); });
     Report("products-all", all, rawAll);
 
     QLineEdit* name = products.findChild<CriteriaBand*>()->Box(QStringLiteral("商品名称"));
@@ -205,10 +223,12 @@ void ProductScenarios(const QString& path, int runs) {
             name->setText(QString::fromUtf8(fragments[i % 5]));
         },
         [&](int) { products.Search(); });
-    const Timing rawSearch = Measure(few, [](int) {}, [&](int i) {
-        raw.Run("select *, rowid from sp where 销售单价>0 and 商品名称 like ? escape '\\'",
-                {QStringLiteral("%") + QString::fromUtf8(fragments[i % 5]) + u'%'});
-    });
+    const Timing rawSearch = Measure(
+        few, [](int) {},
+        [&](int i) {
+            raw.Run("select *, rowid from sp where 销售单价>0 and 商品名称 like ? escape '\\'",
+                    {QStringLiteral("%") + QString::fromUtf8(fragments[i % 5]) + u'%'});
+        });
     Report("products-search", search, rawSearch);
 }
 
@@ -216,12 +236,16 @@ void LookupScenario(const QString& path, int runs) {
     Desk desk(path);
     Tysfm lookup(desk.dm, *desk.form);
     const int few = qMax(5, runs / 20);
-    const Timing open = Measure(few, [&](int) { lookup.hide(); }, [&](int) { lookup.show(); });
+    const Timing open = Measure(
+        few, [&](int) { lookup.hide(); }, [&](int) { lookup.show(); });
     RawEngine raw(path);
-    const Timing rawOpen = Measure(few, [](int) {}, [&](int) {
-        raw.Run("select 商品编码,商品类别,商品名称,规格型号,销售单价,供货商 from sp group by "
+    const Timing rawOpen = Measure(
+        few, [](int) {},
+        [&](int) {
+            raw.Run(
+                "select 商品编码,商品类别,商品名称,规格型号,销售单价,供货商 from sp group by "
                 "商品编码,商品类别,商品名称,规格型号,销售单价,供货商 order by 商品编码");
-    });
+        });
     Report("lookup", open, rawOpen);
 }
 
@@ -602,7 +626,8 @@ void StartupScenario(const QString& path, int runs) {
         QProcess child;
         QElapsedTimer timer;
         timer.start();
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), QStringLiteral("startup-child"), path});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--child"), QStringLiteral("startup-child"), path});
         while (child.state() != QProcess::NotRunning && !child.readAllStandardOutput().contains("LOGIN"))
             child.waitForReadyRead(5);
         ms.push_back(double(timer.nsecsElapsed()) / 1e6);
@@ -613,12 +638,133 @@ void StartupScenario(const QString& path, int runs) {
     }
     const Timing startup = Summarise(ms);
     RawEngine raw(path);  // opening and keying the file, and a first read
-    const Timing rawOpen = Measure(5, [](int) {}, [&](int) {
-        RawEngine again(path);
-        again.Run("select count(*) from sqlite_master");
-    });
-    Out() << "RESULT startup " << startup.median << ' ' << startup.p90 << ' ' << rawOpen.median << ' ' << rawOpen.p90
-          << ' ' << peak / 1024 << "\n";
+    const Timing rawOpen = Measure(
+        5, [](int) {},
+        [&](int) {
+            RawEngine again(path);
+            again.Run("select count(*) from sqlite_master");
+        });
+    Out() << "RESULT startup " << startup.median << ' ' << startup.p90 << ' ' << rawOpen.median << ' '
+          << rawOpen.p90 << ' ' << peak / 1024 << "\n";
+}
+
+// The copy of the file by plain reads and writes: what a backup costs at the least.
+Timing PlainCopy(const QString& from, const QString& to, int runs) {
+    return Measure(
+        runs, [&](int) { QFile::remove(to); },
+        [&](int) {
+            QFile::copy(from, to);
+            QFile file(to);
+            if (file.open(QIODevice::ReadWrite)) ::fsync(file.handle());
+        });
+}
+
+// Backup with its check behind the progress window, as the owner runs it: besides the time,
+// the longest the window's event loop waited, the longest gap between progress reports, and
+// how long a Cancel takes to be honoured.
+void BackupScenario(const QString& path, int) {
+    const QString target = QFileInfo(path).absolutePath() + QStringLiteral("/bench-backup.mdb");
+    double longestStall = 0, longestGap = 0;
+    const Timing ours = Measure(
+        2, [&](int) { QFile::remove(target); },
+        [&](int) {
+            QElapsedTimer tick, sinceReport;
+            tick.start();
+            sinceReport.start();
+            QTimer heartbeat;
+            QObject::connect(&heartbeat, &QTimer::timeout, &heartbeat,
+                             [&] { longestStall = std::max(longestStall, double(tick.restart())); });
+            heartbeat.start(20);
+            ProgressTask::Run(nullptr, QStringLiteral("bench"), [&](const ProgressTask::Report& report) {
+                const Backup::Outcome outcome =
+                    Backup::BackupDatabase(path, target, [&](Backup::Phase, qint64 done, qint64 total) {
+                        longestGap = std::max(longestGap, double(sinceReport.restart()));
+                        return report(QString(), done, total);
+                    });
+                if (!outcome.ok()) fprintf(stderr, "backup failed: %s\n", qPrintable(outcome.reason));
+            });
+        });
+    std::vector<double> cancels;
+    for (const Backup::Phase when : {Backup::Phase::Copy, Backup::Phase::Check}) {
+        QElapsedTimer asked;
+        Backup::BackupDatabase(path, target + QStringLiteral("2"),
+                               [&](Backup::Phase phase, qint64 done, qint64 total) {
+                                   if (phase != when || done * 3 < total) return true;
+                                   if (!asked.isValid()) asked.start();
+                                   return false;
+                               });
+        cancels.push_back(asked.isValid() ? double(asked.nsecsElapsed()) / 1e6 : -1);
+    }
+    fprintf(stderr,
+            "backup: window stalled at most %.0f ms, progress gap at most %.0f ms, cancel honoured in %.0f / "
+            "%.0f ms\n",
+            longestStall, longestGap, cancels[0], cancels[1]);
+    const Timing raw = PlainCopy(path, target + QStringLiteral("-raw"), 2);
+    QFile::remove(target + QStringLiteral("-raw"));
+    Report("backup", ours, raw);
+}
+
+void RestoreScenario(const QString& path, int) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString backup = folder + QStringLiteral("/bench-backup.mdb");
+    const QString shop = folder + QStringLiteral("/bench-restored.mdb");
+    if (!QFileInfo::exists(backup) && !Backup::BackupDatabase(path, backup).ok()) return;
+    double longestGap = 0;
+    const Timing ours = Measure(
+        2, [&](int) {},
+        [&](int i) {
+            QElapsedTimer sinceReport;
+            sinceReport.start();
+            const Backup::Outcome outcome = Backup::RestoreDatabase(
+                backup, shop, QDateTime::currentDateTime().addSecs(i), [&](Backup::Phase, qint64, qint64) {
+                    longestGap = std::max(longestGap, double(sinceReport.restart()));
+                    return true;
+                });
+            if (!outcome.ok()) fprintf(stderr, "restore failed: %s\n", qPrintable(outcome.reason));
+            if (!outcome.safetyCopy.isEmpty()) QFile::remove(outcome.safetyCopy);
+        });
+    fprintf(stderr, "restore: progress gap at most %.0f ms\n", longestGap);
+    const Timing raw = PlainCopy(backup, shop + QStringLiteral("-raw"), 2);
+    for (const QString& file : {backup, shop, shop + QStringLiteral("-raw")}) QFile::remove(file);
+    Report("restore", ours, raw);
+}
+
+// Six bytes overwritten in the middle of the file: the time from start until the background
+// check reports it, while the desk scans a line after another; beside it the scans' times.
+void DamageScenario(const QString& path, int) {
+    const QString damaged = QFileInfo(path).absolutePath() + QStringLiteral("/bench-damaged.mdb");
+    QFile::remove(damaged);
+    QFile::copy(path, damaged);
+    {
+        QFile file(damaged);
+        file.open(QIODevice::ReadWrite);
+        file.seek(file.size() / 2 + 100);
+        file.write("XXXXXX", 6);
+    }
+    Desk desk(damaged);
+    IntegrityWatch watch;
+    bool found = false, done = false;
+    QObject::connect(&watch, &IntegrityWatch::Damaged, &watch, [&](const QString&) { found = true; });
+    QObject::connect(&watch, &IntegrityWatch::Finished, &watch, [&] { done = true; });
+    QElapsedTimer clock;
+    clock.start();
+    watch.Start(damaged);
+    std::vector<double> scans;
+    while (!done) {
+        QElapsedTimer scan;
+        scan.start();
+        desk.Scan(desk.RandomCode());
+        scans.push_back(double(scan.nsecsElapsed()) / 1e6);
+        if (desk.Lines() > 50) desk.form->ClearOpenSale();
+        QCoreApplication::processEvents();
+    }
+    const double reported = double(clock.nsecsElapsed()) / 1e6;
+    fprintf(stderr, "damage: %s after %.0f ms, %zu scans meanwhile\n", found ? "reported" : "NOT reported",
+            reported, scans.size());
+    desk.dm.Close();
+    QFile::remove(damaged);
+    const Timing scanning = Summarise(scans);
+    Report("damage", Timing{reported, reported}, scanning);
 }
 
 // The slip of a 200-line open sale: from the click on "销售单" until its preview has painted the
@@ -686,6 +832,9 @@ const std::map<QString, Scenario>& Scenarios() {
                                                           {QStringLiteral("write-xlsx"), WriteXlsxChild},
                                                           {QStringLiteral("sales-upgrade"), UpgradeScenario},
                                                           {QStringLiteral("sales"), SalesScenarios},
+                                                          {QStringLiteral("backup"), BackupScenario},
+                                                          {QStringLiteral("restore"), RestoreScenario},
+                                                          {QStringLiteral("damage"), DamageScenario},
                                                           {QStringLiteral("startup-child"), StartupChild}};
     return scenarios;
 }
@@ -719,7 +868,10 @@ const Row kRows[] = {{"scan", "scan", "scan to line (50-line sale)"},
                      {"sales", "sales-search", "sales name search in a month"},
                      {"sales", "sales-all", "sales 全部记录"},
                      {"sales", "sales-monthly", "sales monthly chart"},
-                     {"sales", "sales-daily", "sales daily chart"}};
+                     {"sales", "sales-daily", "sales daily chart"},
+                     {"backup", "backup", "backup with its check"},
+                     {"restore", "restore", "restore with its check"},
+                     {"damage", "damage", "damage found after start"}};
 
 int RunChild(const QStringList& args) {
     const auto it = Scenarios().find(args.value(0));
@@ -730,7 +882,7 @@ int RunChild(const QStringList& args) {
     return 0;
 }
 
-int RunAll(const QString& database, int runs, const QString& only) {
+int RunAll(const QString& database, int runs, const QStringList& only) {
     if (!QFileInfo::exists(database)) {
         fprintf(stderr, "pos-bench: no database %s (make one with posdb synth)\n", qPrintable(database));
         return 1;
@@ -743,8 +895,8 @@ int RunAll(const QString& database, int runs, const QString& only) {
     }
     // The copy's pages must reach the disk first, or every durable commit waits for them.
     ::sync();
-    Out() << "database: " << database << " (" << QFileInfo(database).size() / (1024 * 1024) << " MiB), " << runs
-          << " runs each\n\n";
+    Out() << "database: " << database << " (" << QFileInfo(database).size() / (1024 * 1024) << " MiB), "
+          << runs << " runs each\n\n";
     Out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
                  .arg(QStringLiteral("operation"), -30)
                  .arg(QStringLiteral("median ms"), 10)
@@ -757,14 +909,18 @@ int RunAll(const QString& database, int runs, const QString& only) {
     std::map<QString, QString> output;  // scenario → what its child printed
     for (const Row& row : kRows) {
         const QString scenario = QLatin1String(row.scenario);
-        if (!only.isEmpty() && !scenario.startsWith(only)) continue;
+        if (!only.isEmpty() && std::none_of(only.begin(), only.end(), [&](const QString& prefix) {
+                return scenario.startsWith(prefix);
+            }))
+            continue;
         if (!output.count(scenario)) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             child.start(QCoreApplication::applicationFilePath(),
                         {QStringLiteral("--child"), scenario, copy, QString::number(runs)});
             child.waitForFinished(-1);
-            output[scenario] = child.exitCode() == 0 ? QString::fromUtf8(child.readAllStandardOutput()) : QString();
+            output[scenario] =
+                child.exitCode() == 0 ? QString::fromUtf8(child.readAllStandardOutput()) : QString();
         }
         const QString key = QStringLiteral("RESULT %1 ").arg(QLatin1String(row.result));
         const qsizetype at = output[scenario].indexOf(key);
@@ -802,14 +958,13 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments().mid(1);
     if (args.value(0) == QLatin1String("--child")) return RunChild(args.mid(1));
     if (args.isEmpty()) {
-        fprintf(stderr, "usage: pos-bench DATABASE [--runs N] [--only SCENARIO-PREFIX]\n");
+        fprintf(stderr, "usage: pos-bench DATABASE [--runs N] [--only SCENARIO-PREFIX,...]\n");
         return 2;
     }
-    int runs = 200;
-    QString only;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--runs")) runs = qMax(5, args[i + 1].toInt());
-        if (args[i] == QLatin1String("--only")) only = args[i + 1];
-    }
+    const qsizetype runsAt = args.indexOf(QStringLiteral("--runs")),
+                    onlyAt = args.indexOf(QStringLiteral("--only"));
+    const int runs = runsAt > 0 ? qMax(5, args.value(runsAt + 1).toInt()) : 200;
+    const QStringList only =
+        onlyAt > 0 ? args.value(onlyAt + 1).split(u',', Qt::SkipEmptyParts) : QStringList();
     return RunAll(args[0], runs, only);
 }

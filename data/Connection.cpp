@@ -30,6 +30,12 @@ void DatePartOf(sqlite3_context* context, int, sqlite3_value** argv) {
                                                           : date.day());
 }
 
+// The engine's text, or for a damaged page what the owner has to do about it.
+QString EngineMessage(sqlite3* db, const char* text = nullptr) {
+    const QString detail = QString::fromUtf8(text ? text : sqlite3_errmsg(db));
+    return (sqlite3_errcode(db) & 0xff) == SQLITE_CORRUPT ? DamagedDatabaseMessage(detail) : detail;
+}
+
 }  // namespace
 
 Connection::~Connection() { Close(); }
@@ -99,14 +105,14 @@ void Connection::Close() {
 }
 
 void Connection::Fail() const {
-    throw EDatabaseError(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("数据库没有打开"));
+    throw EDatabaseError(m_db ? EngineMessage(m_db) : QStringLiteral("数据库没有打开"));
 }
 
 void Connection::ExecScript(const QString& sql) {
     if (!m_db) Fail();
     char* error = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+        const QString message = EngineMessage(m_db, error);
         sqlite3_free(error);
         throw EDatabaseError(message);
     }
@@ -174,7 +180,7 @@ bool Connection::Step(sqlite3_stmt* statement) {
         sqlite3_reset(statement);
         return false;
     }
-    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const QString message = EngineMessage(m_db);
     sqlite3_reset(statement);
     throw EDatabaseError(message);
 }
