@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <vector>
 
 #include "checkout/Cart.h"
 #include "checkout/SaleCounters.h"
@@ -22,6 +23,7 @@ class Cart;
 class LinePanel;
 class PaymentPanel;
 class SaleGrid;
+class TForm2;
 
 class TMainForm : public QMainWindow, public MainFormOps, public SaleContext {
     Q_OBJECT
@@ -46,6 +48,11 @@ public:
     // Run when the window becomes active without a session; a login that fails leaves the
     // session id at 0 and the main window closes.
     void SetLoginPrompt(std::function<void()> prompt) { m_loginPrompt = std::move(prompt); }
+
+    // Fills the sales detail window's current month; run first each time the window is shown.
+    void SetMonthSalesFill(std::function<void()> fill) { m_monthSalesFill = std::move(fill); }
+    // A widget of another window that only the super administrator sees.
+    void AddAdminOnly(QWidget* widget) { m_adminOnly.push_back(widget); }
 
     // Who works at the desk: the login window's user box.
     void SetOperatorSource(std::function<QString()> source) { m_operator = std::move(source); }
@@ -73,6 +80,11 @@ public:
     LinePanel* LineDetailPanel() const { return m_linePanel; }
     PaymentPanel* Payment() const { return m_payment; }
     Cart* SaleCart() const { return m_cart; }
+    TForm2* Form2() const { return m_form2; }  // the sales slip and its preview
+
+Q_SIGNALS:
+    // The window has closed for good: the session end is recorded and the program must end.
+    void Closed();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -91,6 +103,7 @@ private:
     void ShowSteps();
     void ChooseSkin(int index);
     void RecordSessionEnd();
+    void PrintSlip();
     void PromptLogin();
 
     Tdmfm& m_dm;
@@ -101,6 +114,8 @@ private:
     int m_sessionId = 0;
     bool m_loginShowing = false;
     std::function<void()> m_loginPrompt;
+    std::function<void()> m_monthSalesFill;
+    std::vector<QPointer<QWidget>> m_adminOnly;
     std::function<QString()> m_operator;
 
     QLineEdit* m_entry = nullptr;
@@ -118,6 +133,7 @@ private:
     LinePanel* m_linePanel = nullptr;
     PaymentPanel* m_payment = nullptr;
     Cart* m_cart = nullptr;
+    TForm2* m_form2 = nullptr;
     QAction* m_changePasswordAction = nullptr;
     QAction* m_userAdminAction = nullptr;
 };

@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int kNameBytes = 18;
+// The layout's positions and fonts are meant for a roll printer of 203 dots per inch.
+constexpr double kLayoutDpi = 203;
 const QString kRule = QStringLiteral("-------------------------------");
 
 int GbkWidth(QChar c) { return GbkBytes(QString(c)).size(); }
@@ -32,7 +34,8 @@ QString ReceiptNameField(const QString& name) {
     }
     if (bytes >= kNameBytes) return field + u' ';
     const int total = GbkBytes(name).size();
-    if (total >= kNameBytes) return field + QString(kNameBytes - bytes + 1, u' ');  // cut before a wide character
+    if (total >= kNameBytes)
+        return field + QString(kNameBytes - bytes + 1, u' ');  // cut before a wide character
     return field + QString(kNameBytes - bytes, u' ');
 }
 
@@ -42,8 +45,9 @@ std::vector<ReceiptLine> ReceiptLayout(const ReceiptData& d) {
     lines.push_back({40, kRule});
     lines.push_back({60, QStringLiteral("销售单号：") + d.saleNumber});
     lines.push_back({90, QStringLiteral("收银员：") + d.cashier});
-    lines.push_back({120, QStringLiteral("打印时间：") + d.saleDate.toString(QStringLiteral("yyyy-MM-dd")) + u' ' +
-                              d.printTime.toString(QStringLiteral("HH:mm:ss ")),
+    lines.push_back({120,
+                     QStringLiteral("打印时间：") + d.saleDate.toString(QStringLiteral("yyyy-MM-dd")) + u' ' +
+                         d.printTime.toString(QStringLiteral("HH:mm:ss ")),
                      false});
     lines.push_back({150, kRule});
     lines.push_back({180, QStringLiteral("商品名称         数量     金额 ")});
@@ -56,7 +60,8 @@ std::vector<ReceiptLine> ReceiptLayout(const ReceiptData& d) {
     const QString cash = TwoDecimals(d.cash);
     const QString change = TwoDecimals(d.change);
     lines.push_back({y, kRule});
-    lines.push_back({y + 30, QStringLiteral("总计:") + d.total + QStringLiteral("元  实收:") + d.received + u'元'});
+    lines.push_back(
+        {y + 30, QStringLiteral("总计:") + d.total + QStringLiteral("元  实收:") + d.received + u'元'});
     lines.push_back({y + 60, QStringLiteral("现金:") + cash + QStringLiteral("元  找零:") + change + u'元'});
     lines.push_back({y + 90, kRule});
     lines.push_back({y + 120, QStringLiteral("晨岚POS收银软件提供打印技术支持")});
@@ -70,9 +75,15 @@ std::vector<ReceiptLine> ReceiptLayout(const ReceiptData& d) {
 void PaintReceipt(QPagedPaintDevice& device, const std::vector<ReceiptLine>& lines) {
     QPainter painter;
     if (!painter.begin(&device)) throw EPosError(QStringLiteral("打印机无法开始打印"));
+    // Whatever the device counts in (a CUPS printer in high resolution has 1200 units per
+    // inch), the painter counts in the layout's dots, so lines keep their real distances.
+    painter.scale(device.logicalDpiX() / kLayoutDpi, device.logicalDpiY() / kLayoutDpi);
     // A Chinese character is exactly two Latin widths in this face, so the columns line up.
-    QFont heading(QStringLiteral("Noto Sans Mono CJK SC"), 10, QFont::Bold);
-    QFont body(QStringLiteral("Noto Sans Mono CJK SC"), 8);
+    QFont heading(QStringLiteral("Noto Sans Mono CJK SC"));
+    QFont body(QStringLiteral("Noto Sans Mono CJK SC"));
+    heading.setBold(true);
+    heading.setPixelSize(qRound(10 * kLayoutDpi / 72));  // 10 points in dots
+    body.setPixelSize(qRound(8 * kLayoutDpi / 72));
     heading.setStyleHint(QFont::Monospace);
     body.setStyleHint(QFont::Monospace);
     for (const ReceiptLine& line : lines) {

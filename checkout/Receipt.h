@@ -1,6 +1,7 @@
 #pragma once
-// The POS receipt: a plain function lays out its text lines at fixed heights in printer dots,
-// another paints them on any paint device (the roll printer, or a PDF in tests).
+// The POS receipt: a plain function lays out its text lines at fixed heights in dots of a
+// 203-dpi roll printer, another paints them on any paint device (the roll printer, or a PDF in
+// tests).
 
 #include <QDate>
 #include <QString>
@@ -36,11 +37,10 @@ struct ReceiptLine {
 QString ReceiptNameField(const QString& name);
 // Throws EConvertError when the cash or the change is no number.
 std::vector<ReceiptLine> ReceiptLayout(const ReceiptData& data);
-// Paints the lines at x = 0 in dots of the device: the heading 10 points bold, the rest 8.
+// Paints the lines at x = 0, their heights taken as 203-dpi dots whatever the device's
+// resolution: the heading 10 points bold, the rest 8.
 void PaintReceipt(QPagedPaintDevice& device, const std::vector<ReceiptLine>& lines);
 // The default printer's page becomes a user-defined size `lengthMm` long, its width kept.
 void SetReceiptPaper(QPrinter& printer, int lengthMm);
 // Prints on the default printer; throws EPosError with the reason when it cannot.
 void PrintReceipt(const ReceiptData& data);
-
-

@@ -9,6 +9,8 @@
 #include "checkout/Receipt.h"
 #include "common/Pinyin.h"
 #include "data/Errors.h"
+#include "tests/support/PdfInk.h"
+#include "tests/support/PrintQueue.h"
 
 namespace {
 
@@ -32,6 +34,29 @@ QString TextAt(const std::vector<ReceiptLine>& lines, int y) {
     return QStringLiteral("(none at %1)").arg(y);
 }
 
+// The page as a picture: one band of ink per receipt line, each starting within its own
+// 30-dot slot of the layout, so no line overprints another and the receipt has its real length.
+void CheckInkMatchesLayout(const QString& pdf, const std::vector<ReceiptLine>& lines, const QString& pictureName) {
+    constexpr int dpi = 203;
+    QString error;
+    const QImage page = RenderPdfPage(pdf, 1, dpi, &error);
+    QVERIFY2(!page.isNull(), qPrintable(error));
+    page.save(QDir::temp().filePath(pictureName));  // to look at
+    const std::vector<InkBand> bands = InkBands(page);
+    QCOMPARE(bands.size(), lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int slotEnd = i + 1 < lines.size() ? lines[i + 1].y : lines[i].y + 30;
+        QVERIFY2(bands[i].top >= lines[i].y - 2 && bands[i].bottom < slotEnd + 2,
+                 qPrintable(QStringLiteral("line %1 (\"%2\") inked rows %3-%4")
+                                .arg(i)
+                                .arg(lines[i].text)
+                                .arg(bands[i].top)
+                                .arg(bands[i].bottom)));
+    }
+    const double lengthMm = PixelsToMm(bands.back().bottom - bands.front().top, dpi);
+    QVERIFY2(lengthMm > 65 && lengthMm < 75, qPrintable(QString::number(lengthMm)));
+}
+
 }  // namespace
 
 class TestReceipt : public QObject {
@@ -41,6 +66,8 @@ private Q_SLOTS:
     void nameField();
     void layout();
     void printsToAPage();
+    void keepsItsLengthAtAnyResolution();
+    void printsThroughARealQueue();
 };
 
 void TestReceipt::nameField_data() {
@@ -111,6 +138,30 @@ void TestReceipt::printsToAPage() {
     // The lines come in the order of their heights.
     QVERIFY(out.indexOf(QStringLiteral("收银员")) < out.indexOf(QStringLiteral("可口可乐")));
     QVERIFY(out.indexOf(QStringLiteral("可口可乐")) < out.indexOf(QStringLiteral("总计")));
+}
+
+void TestReceipt::keepsItsLengthAtAnyResolution() {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("receipt.pdf"));
+    const auto lines = ReceiptLayout(Sample(3));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(1200);  // what a CUPS printer reports in high-resolution mode
+        writer.setPageSize(QPageSize(QSizeF(80, 250), QPageSize::Millimeter));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        PaintReceipt(writer, lines);
+    }
+    CheckInkMatchesLayout(pdf, lines, QStringLiteral("receipt-1200dpi.png"));
+}
+
+void TestReceipt::printsThroughARealQueue() {
+    PrintQueue queue;
+    if (!queue.Start()) QSKIP(qPrintable(queue.ErrorString()));
+    const ReceiptData sale = Sample(3);
+    PrintReceipt(sale);  // the desk's own call, on the default printer
+    const QString pdf = queue.WaitForPdf();
+    QVERIFY2(!pdf.isEmpty(), qPrintable(queue.ErrorString()));
+    CheckInkMatchesLayout(pdf, ReceiptLayout(sale), QStringLiteral("receipt-cups.png"));
 }
 
 QTEST_MAIN(TestReceipt)
