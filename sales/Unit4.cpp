@@ -1,5 +1,6 @@
 #include "sales/Unit4.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -7,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -19,10 +21,13 @@
 #include "data/ColumnNames.h"
 #include "data/Errors.h"
 #include "data/dm.h"
+#include "sales/ReportOutput.h"
 #include "sales/SalesChart.h"
 #include "sales/SalesQueries.h"
 #include "toolkit/DataGrid.h"
 #include "toolkit/FloatingPanel.h"
+#include "toolkit/GridPrinter.h"
+#include "toolkit/PrintPreview.h"
 
 namespace {
 
@@ -151,6 +156,7 @@ QWidget* Txstj::BuildDetailPage() {
     });
     connect(m_lineGrid, &DataGrid::CurrentRowChanged, this, &Txstj::AfterCurrentLineChanged);
     m_lineGrid->View()->installEventFilter(this);
+    BuildLineMenu();
 
     m_searchGroup = BuildSearchGroup(m_detailPage);
     BuildDeleteBox(m_detailPage);
@@ -598,3 +604,42 @@ void Txstj::MonthlyProfit() { ShowChart(m_monthlyChart, *m_monthlyQuery, ChartMe
 void Txstj::MonthlySales() { ShowChart(m_monthlyChart, *m_monthlyQuery, ChartMeasure::Sales, false); }
 void Txstj::DailyProfit() { ShowChart(m_dailyChart, *m_dailyQuery, ChartMeasure::Profit, true); }
 void Txstj::DailySales() { ShowChart(m_dailyChart, *m_dailyQuery, ChartMeasure::Sales, true); }
+
+void Txstj::HideCharts() {
+    m_monthlyChart->hide();
+    m_dailyChart->hide();
+}
+
+void Txstj::BuildLineMenu() {
+    QTableView* view = m_lineGrid->View();
+    m_lineMenu = new QMenu(this);
+    const auto add = [&](const QString& caption, const QKeySequence& keys, void (Txstj::*command)()) {
+        QAction* action = m_lineMenu->addAction(caption);
+        action->setShortcut(keys);
+        // The keys act while the line list has the focus, as the menu's entries do.
+        action->setShortcutContext(Qt::WidgetShortcut);
+        view->addAction(action);
+        connect(action, &QAction::triggered, this, command);
+    };
+    add(QStringLiteral("导出Excel"), QKeySequence(Qt::CTRL | Qt::Key_E), &Txstj::ExportLines);
+    add(QStringLiteral("打 印"), QKeySequence(Qt::CTRL | Qt::Key_D), &Txstj::PrintLines);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this,
+            [this, view](const QPoint& at) { m_lineMenu->popup(view->viewport()->mapToGlobal(at)); });
+}
+
+void Txstj::ExportLines() {
+    GridExporter(*m_lineGrid, SalesExportSettings(m_operatorSource())).AskAndExport(this);
+}
+
+std::unique_ptr<GridPrinter> Txstj::SalesReport() const {
+    auto printer = std::make_unique<GridPrinter>(*m_lineGrid);
+    SetUpSalesReport(*printer, m_operatorSource(), Clock::Today());
+    return printer;
+}
+
+void Txstj::PrintLines() {
+    const std::unique_ptr<GridPrinter> report = SalesReport();
+    PrintPreview preview(*report, QStringLiteral("打印预览"), this);
+    preview.exec();
+}

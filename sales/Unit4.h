@@ -8,10 +8,13 @@
 #include <QTimer>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <map>
 
 class DataGrid;
 class FloatingPanel;
+class GridPrinter;
+class QMenu;
 class MainFormOps;
 class QCheckBox;
 class QComboBox;
@@ -45,6 +48,12 @@ public:
     // The Delete key: the current line in the delete box; DeleteShownLine is its "删 除".
     void DeleteSaleLine();
     void DeleteShownLine();
+
+    // The line list's context menu: "导出Excel" (Ctrl+E) and "打 印" (Ctrl+D), over the lines as shown.
+    void ExportLines();
+    void PrintLines();
+    std::unique_ptr<GridPrinter> SalesReport() const;  // what "打 印" previews
+    QMenu* LineMenu() const { return m_lineMenu; }
 
     // The four chart computations of the statistics page.
     void MonthlyProfit();
@@ -90,6 +99,7 @@ private:
     void BuildDeleteBox(QWidget* page);
     QWidget* BuildStatisticsPage();
     void SetGridColumns();
+    void BuildLineMenu();
     void LayOutDetailPage();
     SalesCriteria Criteria() const;
     void FillCategories();
@@ -112,6 +122,7 @@ private:
     DataGrid* m_saleGrid = nullptr;
     QLabel* m_lineCap = nullptr;
     DataGrid* m_lineGrid = nullptr;
+    QMenu* m_lineMenu = nullptr;
     QWidget* m_searchGroup = nullptr;
     QComboBox* m_category = nullptr;
     QLineEdit* m_name = nullptr;

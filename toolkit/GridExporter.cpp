@@ -3,7 +3,6 @@
 #include <xlsxwriter.h>
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,13 +16,14 @@
 #include "common/Dialogs.h"
 #include "data/Dataset.h"
 #include "toolkit/DataGrid.h"
+#include "toolkit/Desktop.h"
 #include "toolkit/GridFormat.h"
 
 namespace {
 
 GridExporter::FileOpener& Opener() {
     static GridExporter::FileOpener opener = [](const QString& file) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+        OpenAddress(QUrl::fromLocalFile(file), file);
     };
     return opener;
 }
