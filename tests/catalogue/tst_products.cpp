@@ -520,7 +520,7 @@ void TestProducts::codesWithAQuote() {
     // The duplicate checks take the code as a value, never as a piece of the statement.
     Fixture f({{.code = S("B'2"), .name = S("乙")}});
     ScriptedDialogs dialogs;
-    f.Click(f.form->NewButton());
+    f.Click(f.Button("newButton"));
     f.FillAll(S("A'1"), S("甲"));
     f.Click(f.Panel()->AddButton());
     f.FillAll(S("b'2"));
