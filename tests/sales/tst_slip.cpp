@@ -3,8 +3,10 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -66,6 +68,24 @@ QStringList DetailNames(const ReportPage& page) {
         if (item.kind == ReportItem::Kind::Text && item.clipWidth > 0 && qFuzzyCompare(item.from.x(), 17.1))
             names << item.text;
     return names;
+}
+
+int PdfPages(const QString& pdf) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    if (!info.waitForFinished(20000)) return -1;
+    const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+    return pages.match(QString::fromUtf8(info.readAllStandardOutput())).captured(1).toInt();
+}
+
+// Answers the print dialog that is about to open: `copies` copies on the printer it offers.
+void AnswerPrintDialog(int copies) {
+    QTimer::singleShot(0, qApp, [copies] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return AnswerPrintDialog(copies);
+        dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(copies);
+        dialog->accept();
+    });
 }
 
 }  // namespace
@@ -233,10 +253,12 @@ void TestSlip::printsThroughARealQueue() {
     }
     QVERIFY(QProcess::execute(QStringLiteral("cupsaccept"), {queue.QueueName()}) == 0);
 
-    QPrinter printer(QPrinter::HighResolution);
-    QVERIFY(slip->PrintTo(printer));
+    // As the user prints: the preview's print button, two copies in the print dialog, OK.
+    AnswerPrintDialog(2);
+    slip->findChild<QAction*>(QStringLiteral("printAction"))->trigger();
     const QString pdf = queue.WaitForPdf();
     QVERIFY2(!pdf.isEmpty(), qPrintable(queue.ErrorString()));
+    QCOMPARE(PdfPages(pdf), 2);
     // cups-pdf holds the text as glyph pictures: look at the page instead.
     constexpr int dpi = 150;
     QString error;
