@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +12,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QToolTip>
 #include <QUrl>
@@ -33,8 +34,30 @@
 #include "data/ColumnNames.h"
 #include "data/Errors.h"
 #include "data/dm.h"
+#include "toolkit/Desktop.h"
 
 namespace {
+
+// A toolbar button whose menu arrow sits in the top right corner, beside the picture: the
+// styles put it bottom right, over the last character of the caption.
+class MenuToolButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        option.features &= ~QStyleOptionToolButton::HasMenu;
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+        if (!menu()) return;
+        QStyleOption arrow;
+        arrow.initFrom(this);
+        arrow.rect = QRect(width() - 11, 3, 8, 8);
+        painter.drawPrimitive(QStyle::PE_IndicatorArrowDown, arrow);
+    }
+};
 
 QFont PixelFont(const QString& family, int pixels, bool bold = false) {
     QFont font(family);
@@ -183,16 +206,17 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
                                 {"数据备份", "备", "#ef6c00"}, {"设 置", "设", "#455a64"},
                                 {"技术支持", "技", "#00838f"}};
     auto* bar = new QWidget(parent);
+    bar->setObjectName(QStringLiteral("mainToolbar"));
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(0, 0, 0, 0);
-    buttons->setSpacing(4);
+    buttons->setSpacing(2);
     for (const Command& command : commands) {
-        auto* button = new QToolButton(bar);
+        auto* button = new MenuToolButton(bar);
         button->setText(QString::fromUtf8(command.caption));
         button->setIcon(ToolIcon(QString::fromUtf8(command.mark), QColor(QLatin1String(command.colour))));
         button->setIconSize(QSize(40, 40));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setFixedSize(62, 72);
+        button->setFixedSize(58, 72);  // seven of them fit between the totals box and the QR picture
         button->setFont(PixelFont(QStringLiteral("宋体"), 13));
         button->setToolTip(button->text());
         button->setToolTipDuration(2000);
@@ -211,11 +235,13 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
     ToolButton(QStringLiteral("设 置"))->setPopupMode(QToolButton::InstantPopup);
 
     m_supportMenu = new QMenu(this);
-    m_supportMenu->addAction(QStringLiteral("软件升级"));
-    connect(m_supportMenu->addAction(QStringLiteral("官方网站")), &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(QLatin1String(kMakerWebUrl))); });
-    m_supportMenu->addAction(QString::fromUtf8(kSupportContact));
-    m_supportMenu->addAction(QStringLiteral("关于..."));
+    m_supportMenu->addAction(QStringLiteral("软件升级"))->setObjectName(QStringLiteral("upgradeAction"));
+    QAction* webSite = m_supportMenu->addAction(QStringLiteral("官方网站"));
+    webSite->setObjectName(QStringLiteral("webSiteAction"));
+    connect(webSite, &QAction::triggered, this,
+            [] { OpenAddress(QUrl(QLatin1String(kMakerWebUrl)), QLatin1String(kMakerWebAddress)); });
+    m_supportMenu->addAction(QString::fromUtf8(kSupportContact))->setObjectName(QStringLiteral("contactAction"));
+    m_supportMenu->addAction(QStringLiteral("关于..."))->setObjectName(QStringLiteral("aboutAction"));
     ToolButton(QStringLiteral("技术支持"))->setMenu(m_supportMenu);
     ToolButton(QStringLiteral("技术支持"))->setPopupMode(QToolButton::InstantPopup);
 
@@ -271,6 +297,8 @@ void TMainForm::HideAdminCommands() {
     ToolButton(QStringLiteral("商品管理"))->setVisible(false);
     m_changePasswordAction->setVisible(false);
     m_userAdminAction->setVisible(false);
+    for (QWidget* widget : m_adminOnly)
+        if (widget) widget->setVisible(false);
 }
 
 void TMainForm::OpenWindowOnce(QPointer<QWidget>& window, const std::function<QWidget*()>& make) {
@@ -294,6 +322,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::ShowSteps() {
+    if (m_monthSalesFill) m_monthSalesFill();
     m_dm.OpenSaleTables();
     if (!m_countersChecked) {
         m_countersChecked = true;
@@ -354,6 +383,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     SaveSaleCounters();
     event->accept();
+    emit Closed();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <vector>
 
 #include "checkout/Cart.h"
 #include "checkout/SaleCounters.h"
@@ -48,6 +49,11 @@ public:
     // session id at 0 and the main window closes.
     void SetLoginPrompt(std::function<void()> prompt) { m_loginPrompt = std::move(prompt); }
 
+    // Fills the sales detail window's current month; run first each time the window is shown.
+    void SetMonthSalesFill(std::function<void()> fill) { m_monthSalesFill = std::move(fill); }
+    // A widget of another window that only the super administrator sees.
+    void AddAdminOnly(QWidget* widget) { m_adminOnly.push_back(widget); }
+
     // Who works at the desk: the login window's user box.
     void SetOperatorSource(std::function<QString()> source) { m_operator = std::move(source); }
     QString CurrentOperator() const override { return m_operator ? m_operator() : QString(); }
@@ -75,6 +81,10 @@ public:
     PaymentPanel* Payment() const { return m_payment; }
     Cart* SaleCart() const { return m_cart; }
     TForm2* Form2() const { return m_form2; }  // the sales slip and its preview
+
+Q_SIGNALS:
+    // The window has closed for good: the session end is recorded and the program must end.
+    void Closed();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -104,6 +114,8 @@ private:
     int m_sessionId = 0;
     bool m_loginShowing = false;
     std::function<void()> m_loginPrompt;
+    std::function<void()> m_monthSalesFill;
+    std::vector<QPointer<QWidget>> m_adminOnly;
     std::function<QString()> m_operator;
 
     QLineEdit* m_entry = nullptr;

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 #include <QProxyStyle>
@@ -15,6 +16,9 @@
 #include "app/MAIN.h"
 #include "catalogue/Unit1.h"
 #include "catalogue/ys.h"
+#include "checkout/LinePanel.h"
+#include "sales/SalesChart.h"
+#include "sales/Unit4.h"
 #include "users/changepass.h"
 #include "users/login.h"
 #include "users/usergl.h"
@@ -24,6 +28,8 @@
 #include "data/Errors.h"
 #include "data/Schema.h"
 #include "data/dm.h"
+#include "maintenance/About.h"
+#include "toolkit/Pictures.h"
 
 namespace {
 
@@ -51,7 +57,17 @@ bool OpenDatabase(Tdmfm& dm, const QDir& folder) {
                 return false;
             CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword)));
         }
-        dm.Open(path);
+        // An older database is brought up to date once; on years of sales that takes a while.
+        std::unique_ptr<QLabel> wait;
+        dm.Open(path, [&wait] {
+            wait = std::make_unique<QLabel>(QStringLiteral("正在升级数据库，请稍候……"));
+            wait->setWindowTitle(QStringLiteral("晨岚POS收银软件"));
+            wait->setAlignment(Qt::AlignCenter);
+            wait->setMinimumSize(320, 90);
+            wait->show();
+            wait->repaint();
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
         return true;
     } catch (const EPosError& error) {
         Dialogs::ShowError(QStringLiteral("无法打开数据库 %1：\n%2").arg(QDir::toNativeSeparators(path), error.Message()));
@@ -77,6 +93,7 @@ void OpenFromMenu(TMainForm& mainForm, Tdmfm& dm, QAction* entry, QPointer<QWidg
 
 int RunProgram(TApplication& app, const QString& configFolder, const std::function<void()>& loginShown) {
     InstallFontSubstitutes();
+    app.setWindowIcon(ProgramIcon());
     app.setStyle(new HintStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
 
     // The long-lived windows, in their fixed order; the main window touches no database yet.
@@ -84,6 +101,8 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     TMainForm mainForm(dmfm, QDir(configFolder).filePath(QStringLiteral("config.ini")));
     Tloginfm loginfm(dmfm, mainForm, &mainForm);
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
+    auto* xstj = new Txstj(dmfm, mainForm, [&loginfm] { return loginfm.CurrentOperator(); }, &mainForm);
+    TAboutBox AboutBox(&mainForm);
     auto* Form1 = new TForm1(dmfm, &mainForm);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
 
@@ -94,11 +113,27 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     });
     QObject::connect(mainForm.ToolButton(QStringLiteral("商品管理")), &QToolButton::clicked, Form1,
                      [Form1] { Form1->exec(); });
+    mainForm.SetMonthSalesFill([xstj] { xstj->ShowMonthSales(); });
+    mainForm.AddAdminOnly(xstj->MonthlyChart());
+    mainForm.AddAdminOnly(xstj->DailyChart());
+    QObject::connect(mainForm.ToolButton(QStringLiteral("销售明细")), &QToolButton::clicked, xstj,
+                     [xstj, &mainForm] {
+                         xstj->exec();
+                         mainForm.HidePayment();
+                         mainForm.LineDetailPanel()->hide();
+                     });
     QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
     QPointer<QWidget> changepassfm, userglfm;
     OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);
     OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[1], userglfm);
 
+    Upgrader upgrader(ProgramUpgradeSettings(), &mainForm);
+    ConnectSupportMenu(mainForm.SupportMenu(), &AboutBox, &upgrader);
+
+    // The program ends with its main window, whatever other window is still about; exit()
+    // rather than quit(), which would first ask every other window and could be refused.
+    app.setQuitOnLastWindowClosed(false);
+    QObject::connect(&mainForm, &TMainForm::Closed, &app, [&app] { app.exit(0); });
     mainForm.show();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "app/Skins.h"
 
 #include <QApplication>
+#include <QColor>
 
 namespace {
 
@@ -66,6 +67,13 @@ QScrollBar:horizontal { height: 14px; }
 QScrollBar::handle { background: %buttonTop; border: 1px solid %border; border-radius: 4px; min-height: 20px; min-width: 20px; }
 QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; }
 QCheckBox, QRadioButton, QGroupBox { background: transparent; }
+QCheckBox::indicator { width: 13px; height: 13px; border: 1px solid %border; background-color: %input; }
+QCheckBox::indicator:checked { image: url(:/skins/check-%mark.svg); }
+QPushButton:disabled, QToolButton:disabled { background: %window; color: %disabled; border: 1px solid %disabled; }
+QLineEdit:disabled, QComboBox:disabled, QSpinBox:disabled, QDoubleSpinBox:disabled {
+  background-color: %window; color: %disabled; border: 1px solid %disabled; }
+QCheckBox:disabled, QRadioButton:disabled, QLabel:disabled, QGroupBox:disabled { color: %disabled; }
+QCheckBox::indicator:disabled { background-color: %window; border: 1px solid %disabled; }
 QGroupBox { border: 1px solid %border; margin-top: 10px; padding-top: 6px; }
 QGroupBox::title { subcontrol-origin: margin; left: 8px; }
 QTabWidget::pane { border: 1px solid %border; }
@@ -81,6 +89,14 @@ QToolTip { background-color: rgb(255,194,134); color: black; border: 1px solid %
         {"%inputText", c.inputText}, {"%input", c.input},     {"%highlightText", c.highlightText},
         {"%highlight", c.highlight}, {"%headerText", c.headerText}, {"%header", c.header}};
     for (const auto& [name, value] : colours) sheet.replace(QLatin1String(name), QLatin1String(value));
+    // Disabled controls: halfway between the text and the window, so they read as out of reach.
+    const QColor text(QLatin1String(c.text)), window(QLatin1String(c.window));
+    const QColor disabled((text.red() + window.red()) / 2, (text.green() + window.green()) / 2,
+                          (text.blue() + window.blue()) / 2);
+    sheet.replace(QLatin1String("%disabled"), disabled.name());
+    // The tick stands out from the check box's own background.
+    const bool darkBox = QColor(QLatin1String(c.input)).lightness() < 128;
+    sheet.replace(QLatin1String("%mark"), darkBox ? QLatin1String("light") : QLatin1String("dark"));
     return sheet;
 }
 

@@ -1,9 +1,12 @@
 #include "common/Dialogs.h"
 
+#include "common/Application.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace Dialogs {
 namespace {
@@ -12,33 +15,21 @@ Responder* g_responder = nullptr;
 
 QWidget* Owner() { return QApplication::activeWindow(); }
 
-QString Title() { return QApplication::applicationDisplayName(); }
+QString Title() { return ProgramName(); }
 
 Answer Real(const Request& r) {
     Answer answer;
     switch (r.kind) {
     case Kind::Message:
-        QMessageBox::information(Owner(), r.caption, r.text);
-        answer.accepted = true;
-        break;
     case Kind::Warning:
-        QMessageBox::warning(Owner(), r.caption, r.text);
-        answer.accepted = true;
-        break;
     case Kind::Error:
-        QMessageBox::critical(Owner(), r.caption, r.text);
-        answer.accepted = true;
-        break;
-    case Kind::Confirm: {
-        QMessageBox box(QMessageBox::Warning, r.caption, r.text, QMessageBox::Ok | QMessageBox::Cancel, Owner());
-        box.setDefaultButton(QMessageBox::Cancel);
-        answer.accepted = box.exec() == QMessageBox::Ok;
+    case Kind::Confirm:
+    case Kind::YesNo: {
+        const std::unique_ptr<QMessageBox> box = MakeMessageBox(r, Owner());
+        const int pressed = box->exec();
+        answer.accepted = pressed == QMessageBox::Ok || pressed == QMessageBox::Yes;
         break;
     }
-    case Kind::YesNo:
-        answer.accepted = QMessageBox::question(Owner(), r.caption, r.text, QMessageBox::Yes | QMessageBox::No,
-                                                QMessageBox::No) == QMessageBox::Yes;
-        break;
     case Kind::Input: {
         bool ok = false;
         answer.value = QInputDialog::getText(Owner(), r.caption, r.text, QLineEdit::Normal, r.value, &ok);
@@ -61,6 +52,40 @@ Answer Ask(const Request& request) { return g_responder ? g_responder->Respond(r
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> MakeMessageBox(const Request& r, QWidget* owner) {
+    auto box = std::make_unique<QMessageBox>(owner);
+    box->setWindowTitle(r.caption);
+    box->setText(r.text);
+    switch (r.kind) {
+    case Kind::Confirm:
+        box->setIcon(QMessageBox::Warning);
+        box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box->setDefaultButton(QMessageBox::Cancel);
+        break;
+    case Kind::YesNo:
+        box->setIcon(QMessageBox::Question);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::No);
+        // The questions name the buttons ("选“是”新建"): the buttons read exactly that.
+        box->button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+        box->button(QMessageBox::No)->setText(QStringLiteral("否"));
+        break;
+    case Kind::Warning:
+        box->setIcon(QMessageBox::Warning);
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    case Kind::Error:
+        box->setIcon(QMessageBox::Critical);
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    default:  // notices and results: a plain box without an icon
+        box->setIcon(QMessageBox::NoIcon);
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    return box;
+}
+
 Responder* SetResponder(Responder* responder) {
     Responder* previous = g_responder;
     g_responder = responder;
@@ -70,6 +95,7 @@ Responder* SetResponder(Responder* responder) {
 void ShowMessage(const QString& text) { Ask({Kind::Message, Title(), text, {}, {}}); }
 void ShowWarning(const QString& text) { Ask({Kind::Warning, Title(), text, {}, {}}); }
 void ShowError(const QString& text) { Ask({Kind::Error, Title(), text, {}, {}}); }
+void ShowWarningTitled(const QString& caption, const QString& text) { Ask({Kind::Warning, caption, text, {}, {}}); }
 
 bool Confirm(const QString& text) { return Ask({Kind::Confirm, QStringLiteral("警告！"), text, {}, {}}).accepted; }
 

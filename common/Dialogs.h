@@ -3,6 +3,10 @@
 // Responder that answers instead of a person, so no test ever waits on a modal box.
 
 #include <QString>
+#include <memory>
+
+class QMessageBox;
+class QWidget;
 
 namespace Dialogs {
 
@@ -27,12 +31,16 @@ public:
     virtual Answer Respond(const Request& request) = 0;
 };
 
+// The real box shown for a message, warning, error, confirmation or yes/no question.
+std::unique_ptr<QMessageBox> MakeMessageBox(const Request& request, QWidget* owner);
+
 // nullptr restores the real dialogs. Returns the responder that was installed before.
 Responder* SetResponder(Responder* responder);
 
 void ShowMessage(const QString& text);                         // plain box, OK
 void ShowWarning(const QString& text);                         // warning icon, OK
 void ShowError(const QString& text);                           // error icon, OK
+void ShowWarningTitled(const QString& caption, const QString& text);  // warning icon, OK, own caption
 bool Confirm(const QString& text);                             // "警告！", OK/Cancel, Cancel default
 bool AskYesNo(const QString& caption, const QString& text);    // Yes/No
 bool InputBox(const QString& caption, const QString& prompt, QString* value);

@@ -1,5 +1,8 @@
 #include "data/Numbers.h"
 
+#include <QLocale>
+
+#include <algorithm>
 #include <cmath>
 
 #include "data/Errors.h"
@@ -20,11 +23,35 @@ QString FormatGeneral(double value) {
     return text;
 }
 
-QString FormatMoney(double value) {
-    QString text = QString::number(value, 'f', 2);
-    if (text == QLatin1String("-0.00")) text = QStringLiteral("0.00");
-    return text;
+QString FormatFixed(double value, int decimals) {
+    if (!std::isfinite(value)) return QString::number(value);
+    // The shortest text that reads back as the same double is the decimal the user typed or the
+    // sum of such decimals; rounding that text, not the binary value, makes 1.005 show as 1.01.
+    QString text = QString::number(std::fabs(value), 'f', QLocale::FloatingPointShortest);
+    const qsizetype point = text.indexOf(u'.');
+    QString whole = point < 0 ? text : text.left(point);
+    QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    const bool roundUp = fraction.size() > decimals && fraction[decimals] >= u'5';
+    fraction = fraction.left(decimals).leftJustified(decimals, u'0');
+    QString digits = whole + fraction;
+    if (roundUp) {
+        qsizetype i = digits.size() - 1;
+        for (; i >= 0 && digits[i] == u'9'; --i) digits[i] = u'0';
+        if (i < 0)
+            digits.prepend(u'1');
+        else
+            digits[i] = QChar(digits[i].unicode() + 1);
+    }
+    whole = digits.left(digits.size() - decimals);
+    fraction = digits.right(decimals);
+    QString result = decimals > 0 ? whole + u'.' + fraction : whole;
+    // A value that rounds to zero shows without a sign: "-0.00" would read as a debt of nothing.
+    const bool zero = std::all_of(digits.begin(), digits.end(), [](QChar c) { return c == u'0'; });
+    if (value < 0 && !zero) result.prepend(u'-');
+    return result;
 }
+
+QString FormatMoney(double value) { return FormatFixed(value, 2); }
 
 bool TryStrToFloat(const QString& text, double* value) {
     const QString t = text.trimmed();

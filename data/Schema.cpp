@@ -38,6 +38,25 @@ QString CreateTable(const QString& table, const QStringList& columns) {
     return QStringLiteral("create table \"%1\" (%2);\n").arg(table, columns.join(QStringLiteral(", ")));
 }
 
+// Version 2: the category index (the sales window lists the sold categories) and the record
+// of sold lines deleted from the history.
+QString Version2Steps() {
+    return CreateTable(QStringLiteral("deleted_lines"),
+                       QStringList{IdColumn(QStringLiteral("id")), QStringLiteral("\"line_id\" INTEGER")} +
+                           Letters(u'a', u'd') +
+                           QStringList{TextColumn(QStringLiteral("g")), TextColumn(QStringLiteral("h")),
+                                       TextColumn(QStringLiteral("i")), TextColumn(QStringLiteral("j")),
+                                       TextColumn(QStringLiteral("z"))} +
+                           QStringList{RealColumn(QStringLiteral("1")), RealColumn(QStringLiteral("2")),
+                                       RealColumn(QStringLiteral("3")), RealColumn(QStringLiteral("4")),
+                                       RealColumn(QStringLiteral("5")), RealColumn(QStringLiteral("6")),
+                                       RealColumn(QStringLiteral("7")), DateColumn(QStringLiteral("day1")),
+                                       TextColumn(QStringLiteral("deleted_by")),
+                                       DateColumn(QStringLiteral("deleted_at"))})
+               .replace(QStringLiteral("create table"), QStringLiteral("create table if not exists")) +
+           QStringLiteral("create index if not exists data1_category on data1(d);\n");
+}
+
 }  // namespace
 
 const char* const* TableNames() { return kTables; }
@@ -74,9 +93,22 @@ void CreateSchema(Connection& connection) {
         "create index data3_sale on data3(a);\n"
         "create index data3_day on data3(day1);\n"
         "create index userdb_name on userdb(username);\n");
+    sql += Version2Steps();
     sql += QStringLiteral("pragma user_version=%1;\n").arg(kSchemaVersion);
     Transaction transaction(connection);
     connection.ExecScript(sql);
+    transaction.Commit();
+}
+
+bool SchemaNeedsUpgrade(Connection& connection) {
+    return connection.Scalar(QStringLiteral("pragma user_version")).toInt() < kSchemaVersion;
+}
+
+void UpgradeSchema(Connection& connection) {
+    Transaction transaction(connection);
+    const int version = connection.Scalar(QStringLiteral("pragma user_version")).toInt();
+    if (version < 2) connection.ExecScript(Version2Steps());
+    connection.ExecScript(QStringLiteral("pragma user_version=%1;").arg(kSchemaVersion));
     transaction.Commit();
 }
 

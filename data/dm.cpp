@@ -1,10 +1,23 @@
 #include "data/dm.h"
 
+#include "data/Schema.h"
+
 Tdmfm::Tdmfm(QObject* parent) : QObject(parent) {}
 
 Tdmfm::~Tdmfm() { Close(); }
 
-void Tdmfm::Open(const QString& path) { ADOConnection1.Open(path); }
+void Tdmfm::Open(const QString& path, const std::function<void()>& upgrading) {
+    ADOConnection1.Open(path);
+    try {
+        if (SchemaNeedsUpgrade(ADOConnection1)) {
+            if (upgrading) upgrading();
+            UpgradeSchema(ADOConnection1);
+        }
+    } catch (...) {
+        ADOConnection1.Close();
+        throw;
+    }
+}
 
 void Tdmfm::Close() {
     CloseDatasets();

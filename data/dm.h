@@ -3,6 +3,7 @@
 // window works through. It lives from program start to end.
 
 #include <QObject>
+#include <functional>
 
 #include "data/Connection.h"
 #include "data/DataSource.h"
@@ -15,8 +16,9 @@ public:
     explicit Tdmfm(QObject* parent = nullptr);
     ~Tdmfm() override;
 
-    // Opens the database file (data.mdb of the shop folder). Throws EDatabaseError.
-    void Open(const QString& path);
+    // Opens the database file (data.mdb of the shop folder) and brings an older one up to this
+    // version, calling `upgrading` first (a wait message). Throws EDatabaseError.
+    void Open(const QString& path, const std::function<void()>& upgrading = {});
     void Close();
     // The tables opened each time the main window is shown.
     void OpenSaleTables();

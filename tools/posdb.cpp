@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QTextStream>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "data/Connection.h"
 #include "data/Errors.h"
 #include "data/Schema.h"
+#include "maintenance/Backup.h"
 #include "tools/DemoData.h"
 #include "tools/Synth.h"
 
@@ -25,17 +27,18 @@ QTextStream& Err() {
 }
 
 int Usage() {
-    Err() << "usage: posdb create FILE      a new empty database with the super administrator\n"
-             "       posdb demo FILE        a new database with demo products and sales\n"
-             "       posdb check FILE       integrity check and the row count of each table\n"
-             "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
-             "                              a new database with made-up data for measuring\n";
+    Err()
+        << "usage: posdb create FILE      a new empty database with the super administrator\n"
+           "       posdb demo FILE        a new database with demo products and sales\n"
+           "       posdb check FILE       integrity check and the row count of each table\n"
+           "       posdb backup DATABASE TARGET   a checked, encrypted copy of the database\n"
+           "       posdb restore SOURCE DATABASE  puts a checked backup in place of the database\n"
+           "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
+           "                              a new database with made-up data for measuring\n";
     return 2;
 }
 
-void Create(const QString& path) {
-    CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword)));
-}
+void Create(const QString& path) { CreateDatabase(path, HashPassword(QLatin1String(kDefaultPassword))); }
 
 int Check(const QString& path) {
     if (!QFileInfo::exists(path)) throw EDatabaseError(QStringLiteral("找不到数据库文件：%1").arg(path));
@@ -46,10 +49,33 @@ int Check(const QString& path) {
     Out() << "schema version: " << db.Scalar(QStringLiteral("pragma user_version")).toInt() << "\n";
     for (const char* const* table = TableNames(); *table; ++table) {
         const QString name = QString::fromLatin1(*table);
-        Out() << name << ": " << db.Scalar(QStringLiteral("select count(*) from \"%1\"").arg(name)).toLongLong()
-              << "\n";
+        Out() << name << ": "
+              << db.Scalar(QStringLiteral("select count(*) from \"%1\"").arg(name)).toLongLong() << "\n";
     }
     return integrity == QLatin1String("ok") ? 0 : 1;
+}
+
+// The same work as the backup window, for a scheduled job: the reason on standard error.
+int Copy(const QString& command, const QStringList& args) {
+    if (args.size() != 2) return Usage();
+    const auto progress = [](Backup::Phase phase, qint64 done, qint64 total) {
+        Err() << (phase == Backup::Phase::Copy ? "copying " : "checking ")
+              << (total > 0 ? done * 100 / total : 0) << "%   \r" << Qt::flush;
+        return true;
+    };
+    const bool backup = command == QLatin1String("backup");
+    const Backup::Outcome outcome =
+        backup ? Backup::BackupDatabase(args[0], args[1], progress)
+               : Backup::RestoreDatabase(args[0], args[1], QDateTime::currentDateTime(), progress);
+    Err() << "\n";
+    if (!outcome.ok()) {
+        Err() << "posdb: " << (backup ? "backup" : "restore") << " failed: " << outcome.reason << "\n";
+        return 1;
+    }
+    Out() << (backup ? "backed up " : "restored ") << args[0] << " to " << args[1] << "\n";
+    if (!outcome.safetyCopy.isEmpty())
+        Out() << "the replaced database is kept as " << outcome.safetyCopy << "\n";
+    return 0;
 }
 
 int Synth(const QString& path, const QStringList& flags) {
@@ -108,6 +134,8 @@ int main(int argc, char** argv) {
         }
         if (command == QLatin1String("check")) return Check(path);
         if (command == QLatin1String("synth")) return Synth(path, args.mid(2));
+        if (command == QLatin1String("backup") || command == QLatin1String("restore"))
+            return Copy(command, args.mid(1));
         return Usage();
     } catch (const EPosError& error) {
         Err() << "posdb: " << error.Message() << "\n";

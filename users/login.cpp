@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
 
@@ -14,6 +13,7 @@
 #include "common/Sql.h"
 #include "data/Schema.h"
 #include "data/dm.h"
+#include "toolkit/Pictures.h"
 #include "users/PasswordBox.h"
 #include "users/UserStore.h"
 
@@ -28,19 +28,10 @@ QFont SongFont(int pixels, bool bold = false) {
 
 // Sky blue with a lighter field behind the controls and the program's name on the left.
 QPixmap LoginPicture(QSize size) {
-    QPixmap picture(size);
+    QPixmap picture = SkyBackdrop(size);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, size.width(), size.height());
-    sky.setColorAt(0, QColor(0x5f, 0xb4, 0xea));
-    sky.setColorAt(0.55, QColor(0x87, 0xce, 0xfa));
-    sky.setColorAt(1, QColor(0xd6, 0xee, 0xfd));
-    painter.fillRect(picture.rect(), sky);
-
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 255, 255, 38));
-    painter.drawEllipse(QPointF(40, 150), 90, 90);
-    painter.drawEllipse(QPointF(150, 10), 55, 55);
     painter.setBrush(QColor(255, 255, 255, 150));
     painter.drawRoundedRect(QRectF(176, 12, size.width() - 188, size.height() - 24), 8, 8);
 

@@ -11,6 +11,7 @@
 #include "data/Schema.h"
 #include "data/dm.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestDatabase.h"
 #include "tests/support/WidgetTest.h"
 
 namespace {
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void missingDatabase_data();
     void missingDatabase();
     void unreadableFileIsLeftAlone();
+    void programEndsWithItsMainWindow();
 };
 
 void TestStartup::missingDatabase_data() {
@@ -67,6 +69,27 @@ void TestStartup::unreadableFileIsLeftAlone() {
     QVERIFY(!OpenDatabase(dm, QDir(dir.path())));
     VERIFY_DIALOGS(dialogs);
     QCOMPARE(FileHash(path), before);
+}
+
+void TestStartup::programEndsWithItsMainWindow() {
+    // Another window still on the screen (a browser helper, a box left open) must not keep a
+    // program without its main window running: closing the login without logging in ends it.
+    TestDatabase t;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(t.Folder()));
+    QWidget stray;
+    bool loginShown = false;
+    const int result = RunProgram(*static_cast<TApplication*>(qApp), t.Folder(), [&] {
+        loginShown = true;
+        stray.show();
+        QApplication::activeModalWidget()->close();
+    });
+    QDir::setCurrent(previous);
+    QVERIFY(loginShown);
+    QCOMPARE(result, 0);
+    QVERIFY(stray.isVisible());
+    QVERIFY(QFile::exists(t.Folder() + QStringLiteral("/config.ini")));  // the main window closed the normal way
+    QCOMPARE(t.Count(QStringLiteral("rz")), 0);
 }
 
 POS_WIDGET_TEST_MAIN(TestStartup)

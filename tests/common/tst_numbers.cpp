@@ -44,6 +44,19 @@ void TestNumbers::money_data() {
     QTest::newRow("rounding") << 16.025000001 << "16.03";
     QTest::newRow("negative change") << -5.0 << "-5.00";
     QTest::newRow("minus zero") << -0.001 << "0.00";
+    QTest::newRow("1.005 half up") << 1.005 << "1.01";
+    QTest::newRow("0.5 x 2.01") << 0.5 * 2.01 << "1.01";
+    QTest::newRow("2.675 half up") << 2.675 << "2.68";
+    QTest::newRow("0.125 half up") << 0.125 << "0.13";
+    QTest::newRow("below half") << 0.124999 << "0.12";
+    QTest::newRow("tiny") << 1e-9 << "0.00";
+    QTest::newRow("carry into whole") << 9.995 << "10.00";
+    QTest::newRow("carry into new digit") << 99.999 << "100.00";
+    QTest::newRow("large total") << 123456789.125 << "123456789.13";
+    QTest::newRow("very large") << 1e20 << "100000000000000000000.00";
+    QTest::newRow("negative half away") << -1.005 << "-1.01";
+    QTest::newRow("negative 2.675") << -2.675 << "-2.68";
+    QTest::newRow("negative tiny") << -1e-9 << "0.00";
 }
 
 void TestNumbers::money() {
