@@ -28,13 +28,13 @@
 #include "common/Clock.h"
 #include "common/Dialogs.h"
 #include "common/Maker.h"
-#include "common/Sql.h"
 #include "common/UserSettings.h"
 #include "sales/Unit2.h"
 #include "data/ColumnNames.h"
 #include "data/Errors.h"
 #include "data/dm.h"
 #include "toolkit/Desktop.h"
+#include "toolkit/Forms.h"
 
 namespace {
 
@@ -59,12 +59,7 @@ protected:
     }
 };
 
-QFont PixelFont(const QString& family, int pixels, bool bold = false) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
+using Forms::PixelFont;
 
 // A toolbar picture: one character on a coloured tile.
 QIcon ToolIcon(const QString& mark, const QColor& colour) {
@@ -200,11 +195,13 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
         const char* caption;
         const char* mark;  // the character on the button's picture
         const char* colour;
+        const char* name;  // the object name windows and tests find it by
     };
-    const Command commands[] = {{"结 账", "结", "#d9534f"},   {"商品管理", "商", "#2e7d32"},
-                                {"销售明细", "明", "#1565c0"}, {"销售单", "单", "#6a1b9a"},
-                                {"数据备份", "备", "#ef6c00"}, {"设 置", "设", "#455a64"},
-                                {"技术支持", "技", "#00838f"}};
+    const Command commands[] = {
+        {"结 账", "结", "#d9534f", "settleButton"},    {"商品管理", "商", "#2e7d32", "productsButton"},
+        {"销售明细", "明", "#1565c0", "salesButton"},  {"销售单", "单", "#6a1b9a", "slipButton"},
+        {"数据备份", "备", "#ef6c00", "backupButton"}, {"设 置", "设", "#455a64", "settingsButton"},
+        {"技术支持", "技", "#00838f", "supportButton"}};
     auto* bar = new QWidget(parent);
     bar->setObjectName(QStringLiteral("mainToolbar"));
     auto* buttons = new QHBoxLayout(bar);
@@ -212,6 +209,7 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
     buttons->setSpacing(2);
     for (const Command& command : commands) {
         auto* button = new MenuToolButton(bar);
+        button->setObjectName(QLatin1String(command.name));
         button->setText(QString::fromUtf8(command.caption));
         button->setIcon(ToolIcon(QString::fromUtf8(command.mark), QColor(QLatin1String(command.colour))));
         button->setIconSize(QSize(40, 40));
@@ -226,15 +224,22 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
     buttons->addStretch(1);
 
     m_settingsMenu = new QMenu(this);
+    m_settingsMenu->setObjectName(QStringLiteral("settingsMenu"));
     m_changePasswordAction = m_settingsMenu->addAction(QStringLiteral("修改密码"));
+    m_changePasswordAction->setObjectName(QStringLiteral("changePasswordAction"));
     m_userAdminAction = m_settingsMenu->addAction(QStringLiteral("用户管理"));
+    m_userAdminAction->setObjectName(QStringLiteral("userAdminAction"));
     m_settingsMenu->addSeparator();
-    for (int i = 0; i < kSkinCount; ++i)
-        connect(m_settingsMenu->addAction(SkinName(i)), &QAction::triggered, this, [this, i] { ChooseSkin(i); });
+    for (int i = 0; i < kSkinCount; ++i) {
+        QAction* skin = m_settingsMenu->addAction(SkinName(i));
+        skin->setObjectName(QStringLiteral("skinAction%1").arg(i));
+        connect(skin, &QAction::triggered, this, [this, i] { ChooseSkin(i); });
+    }
     ToolButton(QStringLiteral("设 置"))->setMenu(m_settingsMenu);
     ToolButton(QStringLiteral("设 置"))->setPopupMode(QToolButton::InstantPopup);
 
     m_supportMenu = new QMenu(this);
+    m_supportMenu->setObjectName(QStringLiteral("supportMenu"));
     m_supportMenu->addAction(QStringLiteral("软件升级"))->setObjectName(QStringLiteral("upgradeAction"));
     QAction* webSite = m_supportMenu->addAction(QStringLiteral("官方网站"));
     webSite->setObjectName(QStringLiteral("webSiteAction"));
@@ -266,13 +271,43 @@ void TMainForm::BuildStatusBar() {
     m_statusPanels[3]->setText(QLatin1String(kMakerWebAddress));
 }
 
+// The one place where the checkout's parts meet: each tells what happened, this wires it to
+// what must follow.
 void TMainForm::BuildCheckout() {
     m_saleGrid = new SaleGrid(m_dm, m_saleGridBox);
     m_saleGridArea->addWidget(m_saleGrid);
-    m_linePanel = new LinePanel(this, m_dm.ADOQuery15, *this);
-    m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid, *m_linePanel);
-    m_payment = new PaymentPanel(this, m_dm, *this, m_counters, *m_cart, *m_saleGrid, *m_linePanel, m_entry);
-    connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, this, [this] { OpenPayment(); });
+    m_linePanel = new LinePanel(this, m_dm.ADOQuery15, m_entry);
+    m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid);
+    m_payment = new PaymentPanel(this, m_dm.ADOConnection1, *this, m_counters, *m_saleGrid, m_entry);
+
+    connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, m_payment, &PaymentPanel::OpenPayment);
+    connect(m_cart, &Cart::PaymentAsked, m_payment, &PaymentPanel::OpenPayment);
+    connect(m_cart, &Cart::SaleReloaded, m_payment, &QWidget::hide);
+    connect(m_cart, &Cart::LineDeleted, m_payment, &QWidget::hide);
+
+    connect(m_saleGrid->ChangePriceAction(), &QAction::triggered, m_linePanel, [this] { m_linePanel->OpenOnCurrentRow(true); });
+    connect(m_saleGrid->ChangeQuantityAction(), &QAction::triggered, m_linePanel,
+            [this] { m_linePanel->OpenOnCurrentRow(false); });
+    connect(m_saleGrid, &DataGrid::RowDoubleClicked, m_linePanel, [this](int row) {
+        if (row >= 0) m_linePanel->OpenOnCurrentRow(false);
+    });
+    connect(m_saleGrid, &SaleGrid::SortStarted, this, [this] {
+        m_payment->hide();
+        m_linePanel->hide();
+    });
+    connect(m_saleGrid, &SaleGrid::LeftRow, this, [this] {
+        m_payment->hide();
+        m_linePanel->SetSaveEnabled(false);
+    });
+    connect(m_linePanel, &LinePanel::LineSaved, m_cart, [this] {
+        m_cart->ReloadSaleGrid();
+        m_cart->RefreshSaleTotals();
+    });
+
+    connect(m_payment, &PaymentPanel::SaleSettled, m_cart, &Cart::ClearOpenSale);
+    connect(m_payment, &PaymentPanel::SaleNumberChanged, this, &TMainForm::ShowSaleNumber);
+    connect(m_payment, &PaymentPanel::SaleMissing, m_cart, &Cart::ReloadSaleGrid);
+    connect(m_payment, &PaymentPanel::Cancelled, m_linePanel, [this] { m_linePanel->SetSaveEnabled(false); });
     m_form2 = new TForm2(m_dm.ADOQuery15, this);
     connect(ToolButton(QStringLiteral("销售单")), &QToolButton::clicked, this, [this] { PrintSlip(); });
 }
@@ -294,7 +329,7 @@ void TMainForm::HidePayment() { m_payment->hide(); }
 void TMainForm::ShowOperator(const QString& user) { m_statusPanels[1]->setText(QStringLiteral("操作员：") + user); }
 
 void TMainForm::HideAdminCommands() {
-    ToolButton(QStringLiteral("商品管理"))->setVisible(false);
+    findChild<QToolButton*>(QStringLiteral("productsButton"))->setVisible(false);
     m_changePasswordAction->setVisible(false);
     m_userAdminAction->setVisible(false);
     for (QWidget* widget : m_adminOnly)
@@ -367,7 +402,7 @@ void TMainForm::PromptLogin() {
 
 void TMainForm::RecordSessionEnd() {
     const QString now = Clock::Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    RunCommand(m_dm.ADOQuery1, QStringLiteral("update rz set jtime=? where id=?"), {now, m_sessionId});
+    m_dm.ADOConnection1.Exec(QStringLiteral("update rz set jtime=? where id=?"), {now, m_sessionId});
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "checkout/Cart.h"
+#include "checkout/SaleContext.h"
 #include "checkout/SaleCounters.h"
 #include "common/MainFormOps.h"
 
@@ -36,7 +36,7 @@ public:
     void RefreshSaleTotals() override;
     void ClearOpenSale() override;
     void OpenPayment() override;
-    void HidePayment() override;
+    void HidePayment();
     QLineEdit* EntryField() override { return m_entry; }
     int SessionId() const override { return m_sessionId; }
     void SetSessionId(int id) override { m_sessionId = id; }
@@ -60,7 +60,7 @@ public:
 
     QString SaleNumber() const override { return m_counters.Number(); }
     const QString& SaleCounter() const { return m_counters.Counter(); }
-    void ShowSaleNumber(const QString& number) override;
+    void ShowSaleNumber(const QString& number);
     QDate SaleDate() const override { return m_saleDate; }
     // Writes the sale number and counter to config.ini; false (after a message) when it cannot.
     bool SaveSaleCounters();

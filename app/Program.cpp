@@ -1,27 +1,25 @@
 #include "app/Program.h"
 
-
 #include <QAction>
 #include <QDir>
-#include <QMenu>
-#include <QPointer>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPushButton>
-#include <QToolButton>
+#include <QPointer>
+#include <QTimer>
+#include <QApplication>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QToolButton>
 
 #include "app/Fonts.h"
 #include "app/MAIN.h"
 #include "catalogue/Unit1.h"
+#include "catalogue/excel.h"
 #include "catalogue/ys.h"
 #include "checkout/LinePanel.h"
 #include "sales/SalesChart.h"
 #include "sales/Unit4.h"
-#include "users/changepass.h"
-#include "users/login.h"
-#include "users/usergl.h"
 #include "common/Application.h"
 #include "common/Dialogs.h"
 #include "common/Password.h"
@@ -30,6 +28,13 @@
 #include "data/dm.h"
 #include "maintenance/About.h"
 #include "toolkit/Pictures.h"
+#include "users/changepass.h"
+#include "users/login.h"
+#include "users/usergl.h"
+#include "maintenance/Backup.h"
+#include "maintenance/IntegrityWatch.h"
+#include "maintenance/RepairRules.h"
+#include "maintenance/repairdb.h"
 
 namespace {
 
@@ -89,6 +94,32 @@ void OpenFromMenu(TMainForm& mainForm, Tdmfm& dm, QAction* entry, QPointer<QWidg
     });
 }
 
+// The backup window, over the hidden main window. The background check lets go of the file
+// first and checks again whatever file is in use once the window has closed.
+void OpenBackupWindow(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch, QPointer<QWidget>& window,
+                      const QString& database) {
+    watch.Stop();
+    mainForm.OpenWindowOnce(window, [&]() -> QWidget* {
+        auto* made = new Trepair(dm, mainForm, database, &mainForm);
+        QObject::connect(made, &QObject::destroyed, &watch, [&watch, database] { watch.Start(database); });
+        made->show();
+        return made;
+    });
+    mainForm.hide();
+}
+
+// A damaged database leads to the backup window once nothing modal (the login) is using it.
+void OpenBackupWindowWhenFree(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch, QPointer<QWidget>& window,
+                              const QString& database) {
+    if (QApplication::activeModalWidget() || mainForm.SessionId() == 0) {
+        QTimer::singleShot(500, &mainForm, [&mainForm, &dm, &watch, &window, database] {
+            OpenBackupWindowWhenFree(mainForm, dm, watch, window, database);
+        });
+        return;
+    }
+    OpenBackupWindow(mainForm, dm, watch, window, database);
+}
+
 }  // namespace
 
 int RunProgram(TApplication& app, const QString& configFolder, const std::function<void()>& loginShown) {
@@ -103,7 +134,9 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
     auto* xstj = new Txstj(dmfm, mainForm, [&loginfm] { return loginfm.CurrentOperator(); }, &mainForm);
     TAboutBox AboutBox(&mainForm);
+    if (const QString failed = RepairRules::TakeAutoBackupFailure(); !failed.isEmpty()) Dialogs::ShowWarning(failed);
     auto* Form1 = new TForm1(dmfm, &mainForm);
+    auto* excell = new Texcell(mainForm, Form1);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
 
     mainForm.SetOperatorSource([&loginfm] { return loginfm.CurrentOperator(); });
@@ -111,21 +144,35 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
         if (loginShown) QMetaObject::invokeMethod(&loginfm, loginShown, Qt::QueuedConnection);
         loginfm.exec();
     });
-    QObject::connect(mainForm.ToolButton(QStringLiteral("商品管理")), &QToolButton::clicked, Form1,
-                     [Form1] { Form1->exec(); });
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("productsButton")),
+                     &QToolButton::clicked, Form1, [Form1] { Form1->exec(); });
     mainForm.SetMonthSalesFill([xstj] { xstj->ShowMonthSales(); });
     mainForm.AddAdminOnly(xstj->MonthlyChart());
     mainForm.AddAdminOnly(xstj->DailyChart());
-    QObject::connect(mainForm.ToolButton(QStringLiteral("销售明细")), &QToolButton::clicked, xstj,
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("salesButton")), &QToolButton::clicked, xstj,
                      [xstj, &mainForm] {
                          xstj->exec();
                          mainForm.HidePayment();
                          mainForm.LineDetailPanel()->hide();
                      });
+    QObject::connect(Form1->findChild<QToolButton*>(QStringLiteral("importButton")), &QToolButton::clicked, excell,
+                     [excell] { excell->exec(); });
     QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
     QPointer<QWidget> changepassfm, userglfm;
-    OpenFromMenu<Tchangepassfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[0], changepassfm);
-    OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.SettingsMenu()->actions()[1], userglfm);
+    OpenFromMenu<Tchangepassfm>(
+        mainForm, dmfm, mainForm.findChild<QAction*>(QStringLiteral("changePasswordAction")), changepassfm);
+    OpenFromMenu<Tuserglfm>(mainForm, dmfm, mainForm.findChild<QAction*>(QStringLiteral("userAdminAction")),
+                            userglfm);
+
+    const QString database = QDir::current().absoluteFilePath(QStringLiteral("data.mdb"));
+    IntegrityWatch watch;
+    QPointer<QWidget> repair;
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("backupButton")), &QToolButton::clicked, &mainForm,
+                     [&] { OpenBackupWindow(mainForm, dmfm, watch, repair, database); });
+    QObject::connect(&watch, &IntegrityWatch::Damaged, &mainForm, [&](const QString& reason) {
+        Dialogs::ShowError(Backup::DamagedMessage(reason));
+        OpenBackupWindowWhenFree(mainForm, dmfm, watch, repair, database);
+    });
 
     Upgrader upgrader(ProgramUpgradeSettings(), &mainForm);
     ConnectSupportMenu(mainForm.SupportMenu(), &AboutBox, &upgrader);
@@ -135,5 +182,9 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     app.setQuitOnLastWindowClosed(false);
     QObject::connect(&mainForm, &TMainForm::Closed, &app, [&app] { app.exit(0); });
     mainForm.show();
-    return app.exec();
+    watch.Start(database);
+    const int result = app.exec();
+    watch.Stop();
+    if (mainForm.SessionId() != 0) AutoBackupAtEnd(dmfm, database);
+    return result;
 }

@@ -287,9 +287,9 @@ private:
         return cell;
     }
 
-    RawCell ReadCell(QXmlStreamReader& xml) {
+    RawCell ReadCell(QXmlStreamReader& xml, QStringView type) {
         RawCell raw;
-        raw.type = xml.attributes().value(QLatin1String("t")).toString();
+        raw.type = type.toString();
         while (!xml.atEnd()) {
             xml.readNext();
             if (xml.isStartElement()) {
@@ -321,7 +321,8 @@ private:
             while (!xml.atEnd()) {
                 xml.readNext();
                 if (!xml.isStartElement() || xml.name() != QLatin1String("row")) continue;
-                const QStringView r = xml.attributes().value(QLatin1String("r"));
+                const QXmlStreamAttributes rowAttributes = xml.attributes();
+                const QStringView r = rowAttributes.value(QLatin1String("r"));
                 line = r.isEmpty() ? line + 1 : r.toInt();
                 if (line < 1 || line > kMaxSheetRows)
                     throw ReadFailure{
@@ -335,11 +336,13 @@ private:
                     xml.readNext();
                     if (xml.isEndElement() && xml.name() == QLatin1String("row")) break;
                     if (!xml.isStartElement() || xml.name() != QLatin1String("c")) continue;
-                    const QStringView ref = xml.attributes().value(QLatin1String("r"));
+                    // One copy of the attributes per cell: taking them is what costs.
+                    const QXmlStreamAttributes attributes = xml.attributes();
+                    const QStringView ref = attributes.value(QLatin1String("r"));
                     column = ref.isEmpty() ? column + 1 : ColumnOfReference(ref);
                     if (column < 0)
                         throw ReadFailure{QStringLiteral("单元格地址“%1”无效，文件可能已损坏").arg(ref)};
-                    const RawCell raw = ReadCell(xml);
+                    const RawCell raw = ReadCell(xml, attributes.value(QLatin1String("t")));
                     if (line == 1) {
                         titles.resize(size_t(qMax<int>(int(titles.size()), column + 1)));
                         titles[size_t(column)] = TitleText(Typed(raw, line, column));

@@ -8,13 +8,14 @@
 #include <stdexcept>
 
 #include "common/KeyFilter.h"
+#include "data/ColumnNames.h"
 
 namespace {
 
 enum class Input { Text, Latin, Price };
 
 struct BoxSpec {
-    const char* column;
+    const QString* column;
     const char* label;
     int x, y;
     Input input;
@@ -22,11 +23,15 @@ struct BoxSpec {
 
 // Texts on the left, prices and the unit on the right; the order is the Enter order.
 constexpr BoxSpec kBoxes[] = {
-    {"商品编码", "商品编码：", 12, 22, Input::Latin},  {"商品类别", "商品类别：", 12, 52, Input::Text},
-    {"商品名称", "商品名称：", 12, 82, Input::Text},   {"规格型号", "规格型号：", 12, 112, Input::Text},
-    {"供货商", "供货商：", 12, 142, Input::Text},      {"进货单价", "进货单价：", 262, 22, Input::Price},
-    {"销售单价", "销售单价：", 262, 52, Input::Price}, {"会员价", "会员价/批发价：", 262, 82, Input::Price},
-    {"单位", "单 位：", 262, 112, Input::Text},
+    {&ProductCol::Code, "商品编码：", 12, 22, Input::Latin},
+    {&ProductCol::Category, "商品类别：", 12, 52, Input::Text},
+    {&ProductCol::Name, "商品名称：", 12, 82, Input::Text},
+    {&ProductCol::Model, "规格型号：", 12, 112, Input::Text},
+    {&ProductCol::Supplier, "供货商：", 12, 142, Input::Text},
+    {&ProductCol::PurchasePrice, "进货单价：", 262, 22, Input::Price},
+    {&ProductCol::SalePrice, "销售单价：", 262, 52, Input::Price},
+    {&ProductCol::MemberPrice, "会员价/批发价：", 262, 82, Input::Price},
+    {&ProductCol::Unit, "单 位：", 262, 112, Input::Text},
 };
 
 constexpr int kLabelWidth = 96;
@@ -63,7 +68,7 @@ ProductPanel::ProductPanel(QWidget* parent) : FloatingPanel(parent) {
                 break;
         }
         box->installEventFilter(this);
-        m_boxes.emplace_back(QString::fromUtf8(layout.column), box);
+        m_boxes.emplace_back(*layout.column, box);
     }
 
     m_add = PanelButton(QStringLiteral("新 建"), this, 262, 140);

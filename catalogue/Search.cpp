@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "common/Sql.h"
+#include "data/ColumnNames.h"
 
 SearchStatement ContainsSearch(const QString& start,
                                const std::vector<std::pair<QString, QLineEdit*>>& criteria) {
@@ -13,4 +14,18 @@ SearchStatement ContainsSearch(const QString& start,
         statement.values << LikeContains(box->text());
     }
     return statement;
+}
+
+std::vector<GridColumn> ProductListColumns(const std::vector<std::pair<QString, int>>& widths) {
+    std::vector<GridColumn> columns;
+    for (const auto& [column, width] : widths) {
+        const bool price = column == ProductCol::PurchasePrice || column == ProductCol::SalePrice ||
+                           column == ProductCol::MemberPrice;
+        columns.push_back(
+            {.field = column,
+             .title = column,
+             .width = width,
+             .alignment = price ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter});
+    }
+    return columns;
 }

@@ -4,12 +4,15 @@
 
 #include <QDialog>
 #include <QVariant>
+#include <memory>
 #include <utility>
 #include <vector>
 
+class CriteriaBand;
 class DataGrid;
+class GridPrinter;
+class LabelReport;
 class ProductPanel;
-class QLineEdit;
 class QMenu;
 class QPushButton;
 class QStatusBar;
@@ -31,22 +34,18 @@ public:
     void ModifyProduct();       // the panel's "修 改"
     void DeleteProduct();       // "删 除": the list's current row, once confirmed
     void DeleteSelectedRows();  // "多行删除"
+    void ExportList();          // "导出Excel": the list as shown, to a workbook
+    void PrintList();           // "打 印": the product report's preview
+    void PrintLabels();         // 条形码打印: a barcode label for each product of the list
 
+    // The printouts the previews show, over the list as it is now.
+    std::unique_ptr<GridPrinter> ProductReport() const;
+    // nullptr when the label layout file cannot be used; `error` says why.
+    std::unique_ptr<LabelReport> LabelSheet(QString* error) const;
+
+    // The window's parts. Its buttons, menu entries and criteria boxes carry object names.
     DataGrid* Grid() const { return m_grid; }
     ProductPanel* EditPanel() const { return m_panel; }
-    // The criteria box of a column (商品编码, 商品类别, 商品名称, 规格型号, 供货商).
-    QLineEdit* CriteriaBox(const QString& column) const;
-    QPushButton* NewButton() const { return m_newButton; }
-    QPushButton* DeleteButton() const { return m_deleteButton; }
-    QPushButton* AllButton() const { return m_allButton; }
-    QPushButton* ExportButton() const { return m_exportButton; }
-    QPushButton* PrintButton() const { return m_printButton; }
-    QPushButton* SearchButton() const { return m_searchButton; }
-    QPushButton* ClearButton() const { return m_clearButton; }
-    QToolButton* BarcodeButton() const { return m_barcodeButton; }
-    QToolButton* ImportButton() const { return m_importButton; }
-    QMenu* GridMenu() const { return m_menu; }
-    QStatusBar* StatusBar() const { return m_status; }
 
     // Closes the window: its datasets, the buttons that need a loaded product, the panel's boxes.
     void done(int result) override;
@@ -54,11 +53,14 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void BuildLayout();
+    void BuildGrid();
     void BuildBottom();
     void BuildMenu();
+    void Wire();
+    void ConnectOutputs();
     void SetProductButtons(bool enabled);
     // The duplicate-code check: true when some product has the trimmed code of the panel.
     bool CodeExists(const QString& code);
@@ -72,14 +74,12 @@ private:
     DataGrid* m_grid = nullptr;
     ProductPanel* m_panel = nullptr;
     QWidget* m_bottom = nullptr;
-    std::vector<std::pair<QString, QLineEdit*>> m_criteria;  // in the order of their conditions
+    CriteriaBand* m_criteria = nullptr;
     QPushButton* m_newButton = nullptr;
     QPushButton* m_deleteButton = nullptr;
     QPushButton* m_allButton = nullptr;
     QPushButton* m_exportButton = nullptr;
     QPushButton* m_printButton = nullptr;
-    QPushButton* m_searchButton = nullptr;
-    QPushButton* m_clearButton = nullptr;
     QToolButton* m_barcodeButton = nullptr;
     QToolButton* m_importButton = nullptr;
     QMenu* m_menu = nullptr;

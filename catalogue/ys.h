@@ -4,12 +4,10 @@
 // and opened modally from the checkout's "商品..." button.
 
 #include <QDialog>
-#include <utility>
-#include <vector>
 
+class CriteriaBand;
 class DataGrid;
 class MainFormOps;
-class QLineEdit;
 class QPushButton;
 class Tdmfm;
 
@@ -24,28 +22,23 @@ public:
     // checkout adds it while this window is still open, then the window closes.
     void Pick();
 
-    DataGrid* Grid() const { return m_grid; }
-    // The criteria box of a column (商品编码, 商品名称, 商品类别, 规格型号).
-    QLineEdit* CriteriaBox(const QString& column) const;
-    QPushButton* SearchButton() const { return m_searchButton; }
-    QPushButton* ClearButton() const { return m_clearButton; }
-    QPushButton* PickButton() const { return m_pickButton; }
-    QPushButton* CancelButton() const { return m_cancelButton; }
+    DataGrid* Grid() const { return m_grid; }  // its buttons and criteria boxes carry object names
 
     void done(int result) override;  // closes the list
 
 protected:
     // Every opening starts from the full list, whatever the criteria boxes still hold.
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void BuildLayout();
+    void Wire();
+
     Tdmfm& m_dm;
     MainFormOps& m_mainForm;
+    const QString m_fullList;  // the list's statement as the data module gives it: every product once
     DataGrid* m_grid = nullptr;
-    std::vector<std::pair<QString, QLineEdit*>> m_criteria;  // in the order of their conditions
-    QPushButton* m_searchButton = nullptr;
-    QPushButton* m_clearButton = nullptr;
+    CriteriaBand* m_criteria = nullptr;
     QPushButton* m_pickButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
 };

@@ -5,48 +5,35 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "checkout/LinePanel.h"
 #include "checkout/SaleGrid.h"
+#include "checkout/SaleLine.h"
 #include "common/Dialogs.h"
 #include "common/KeyFilter.h"
-#include "common/Sql.h"
+#include "data/ColumnNames.h"
 #include "data/Numbers.h"
+#include "data/Query.h"
 #include "data/dm.h"
 
-bool IsValidQuantity(const QString& text) {
-    if (text.isEmpty() || text.startsWith(u'.') || text.endsWith(u'.')) return false;
-    int points = 0;
-    for (const QChar c : text) {
-        if (c == u'.')
-            ++points;
-        else if (c < u'0' || c > u'9')
-            return false;
-    }
-    return points <= 1;
-}
+namespace {
 
-Cart::Cart(Tdmfm& dm, SaleContext& context, QLineEdit* entry, QLabel* total, QLabel* count, SaleGrid& grid,
-           LinePanel& panel)
-    : QObject(entry), m_dm(dm), m_context(context), m_entry(entry), m_total(total), m_count(count), m_grid(grid),
-      m_panel(panel) {
+QVariant Nullable(const std::optional<double>& value) { return value ? QVariant(*value) : QVariant(); }
+
+}  // namespace
+
+Cart::Cart(Tdmfm& dm, const SaleContext& context, QLineEdit* entry, QLabel* total, QLabel* count,
+           SaleGrid& grid)
+    : QObject(entry),
+      m_dm(dm),
+      m_context(context),
+      m_entry(entry),
+      m_total(total),
+      m_count(count),
+      m_grid(grid) {
     AcceptOnly(m_entry, KeySet::Code);
     m_entry->installEventFilter(this);
-    connect(m_grid.ChangePriceAction(), &QAction::triggered, this, [this] { EditLine(true); });
-    connect(m_grid.ChangeQuantityAction(), &QAction::triggered, this, [this] { EditLine(false); });
     connect(m_grid.DeleteLineAction(), &QAction::triggered, this, &Cart::DeleteLine);
     connect(m_grid.DeleteAllAction(), &QAction::triggered, this, &Cart::DeleteAll);
-    connect(m_grid.PayAction(), &QAction::triggered, this, [this] { m_context.OpenPayment(); });
-    connect(&m_grid, &DataGrid::RowDoubleClicked, this, [this](int row) {
-        if (row >= 0) EditLine(false);
-    });
-    connect(&m_grid, &SaleGrid::SortStarted, this, [this] {
-        m_context.HidePayment();
-        m_panel.hide();
-    });
-    connect(&m_grid, &SaleGrid::LeftRow, this, [this] {
-        m_context.HidePayment();
-        m_panel.SetSaveEnabled(false);
-    });
+    connect(m_grid.PayAction(), &QAction::triggered, this, &Cart::PaymentAsked);
 }
 
 bool Cart::eventFilter(QObject* watched, QEvent* event) {
@@ -67,7 +54,7 @@ void Cart::EnterPressed() {
     }
     ReloadSaleGrid();
     if (m_dm.ADOQuery15.RecordCount() > 0) {
-        m_context.OpenPayment();
+        Q_EMIT PaymentAsked();
         return;
     }
     m_entry->clear();
@@ -78,67 +65,81 @@ void Cart::EnterPressed() {
 
 void Cart::AddProductByCode() {
     if (m_entry->text().isEmpty()) {
-        m_context.OpenPayment();
+        Q_EMIT PaymentAsked();
         return;
     }
     const QString entryText = m_entry->text();
-    Query& product = m_dm.ADOQuery6;
-    RunQuery(product, QStringLiteral("select * from sp where 商品编码=?"), {entryText.trimmed()});
+    Query product(m_dm.ADOConnection1, QStringLiteral("select * from sp where %1=?").arg(ProductCol::Code),
+                  true);
+    product.SetSQL(product.SQL(), {entryText.trimmed()});
+    product.Open();
     if (product.IsEmpty()) {
         m_entry->clear();  // an unknown code is dropped without a message
         FinishEntry();
         return;
     }
     product.First();
-    auto text = [&product](const char* field) { return product.FieldByName(QString::fromUtf8(field)).AsString(); };
-    LinePanel::WorkingValues& line = m_panel.Working();
-    line.name = text("商品名称");
-    line.model = text("规格型号");
-    line.code = text("商品编码");
-    m_panel.SetMemberPrice(text("会员价"));
-    line.category = text("商品类别");
-    line.purchasePrice = text("进货单价");
-    m_panel.SetPrice(text("销售单价"));
-    line.unit = text("单位");
-    line.supplier = text("供货商");
-    AskQuantity();
-    // A product without a usable sale or purchase price must not change the sale: the
-    // conversion stops here with its message and the code stays in the entry field.
-    StrToFloat(m_panel.Price());
-    StrToFloat(line.purchasePrice);
-    m_panel.ComputeLine();
-    MergeOrAppend(entryText);
+    auto text = [&product](const QString& field) { return product.FieldByName(field).AsString(); };
+    // A sale price that is no number stops before the prompt, the other prices after it; either
+    // way the conversion's message is shown, the sale stays as it was and the code stays in
+    // the entry field.
+    const QString priceText = text(ProductCol::SalePrice);
+    if (!priceText.isEmpty()) StrToFloat(priceText);
+    const std::optional<double> quantity = AskQuantity();
+    if (!quantity) {
+        m_entry->clear();
+        FinishEntry();
+        return;
+    }
+    SaleLine line;
+    line.quantity = *quantity;
+    line.price = PriceFromText(priceText);
+    line.purchasePrice = PurchasePriceFromText(text(ProductCol::PurchasePrice));
+    line.memberPrice = MemberPriceFromText(text(ProductCol::MemberPrice));
+    MergeOrAppend(entryText, line, product);
     m_entry->clear();
     FinishEntry();
 }
 
-void Cart::MergeOrAppend(const QString& entryText) {
-    const LinePanel::WorkingValues& line = m_panel.Working();
-    RunQuery(m_dm.ADOQuery7, QStringLiteral("select * from data where c=?"), {entryText});
-    if (!m_dm.ADOQuery7.IsEmpty()) {
-        RunCommand(m_dm.ADOQuery2, QStringLiteral("update data set [2]=[2]+?,[6]=[6]+?,[7]=[7]+? where c=?"),
-                   {StrToFloat(m_panel.Quantity()), StrToFloat(m_panel.Amount()), StrToFloat(line.profit), entryText});
+void Cart::MergeOrAppend(const QString& entryText, const SaleLine& line, const Query& product) {
+    Connection& db = m_dm.ADOConnection1;
+    const qint64 existing =
+        db.Scalar(QStringLiteral("select count(*) from data where %1=?").arg(LineCol::Code), {entryText})
+            .toLongLong();
+    if (existing > 0) {
+        // The line keeps its price; the quantity, amount and profit grow.
+        db.Exec(QStringLiteral("update data set [%1]=[%1]+?,[%2]=[%2]+?,[%3]=[%3]+? where %4=?")
+                    .arg(LineCol::Quantity, LineCol::Amount, LineCol::Profit, LineCol::Code),
+                {line.quantity, line.Amount(), line.Profit(), entryText});
         return;
     }
-    Table& lines = m_dm.ADOTable5;
-    lines.Append();
-    lines.Set(QStringLiteral("a"), line.name.trimmed());
-    lines.Set(QStringLiteral("b"), line.model.trimmed());
-    lines.Set(QStringLiteral("c"), line.code.trimmed());
-    lines.Set(QStringLiteral("d"), line.category.trimmed());
-    lines.Set(QStringLiteral("4"), m_panel.Price());
-    lines.Set(QStringLiteral("2"), m_panel.Quantity());
-    lines.Set(QStringLiteral("1"), line.purchasePrice);
-    lines.Set(QStringLiteral("3"), m_panel.MemberPrice());
-    lines.Set(QStringLiteral("5"), line.zero);
-    lines.Set(QStringLiteral("6"), m_panel.Amount());
-    lines.Set(QStringLiteral("7"), line.profit);
-    lines.Set(QStringLiteral("z"), line.unit.trimmed());
-    lines.Set(QStringLiteral("h"), m_context.SaleNumber().trimmed());
-    lines.Set(QStringLiteral("i"), m_context.CurrentOperator().trimmed());
-    lines.Set(QStringLiteral("day1"), m_context.SaleDate());
-    lines.Set(QStringLiteral("g"), line.supplier.trimmed());
-    lines.Post();
+    auto text = [&product](const QString& field) { return product.FieldByName(field).AsString().trimmed(); };
+    const QStringList columns = {
+        LineCol::Name,       LineCol::Model,    LineCol::Code,          LineCol::Category,
+        LineCol::SalePrice,  LineCol::Quantity, LineCol::PurchasePrice, LineCol::MemberPrice,
+        LineCol::Zero,       LineCol::Amount,   LineCol::Profit,        LineCol::Unit,
+        LineCol::SaleNumber, LineCol::Operator, LineCol::Date,          LineCol::Supplier};
+    const QVariantList values = {text(ProductCol::Name),
+                                 text(ProductCol::Model),
+                                 text(ProductCol::Code),
+                                 text(ProductCol::Category),
+                                 line.price,
+                                 line.quantity,
+                                 line.purchasePrice,
+                                 Nullable(line.memberPrice),
+                                 0,
+                                 line.Amount(),
+                                 line.Profit(),
+                                 text(ProductCol::Unit),
+                                 m_context.SaleNumber().trimmed(),
+                                 m_context.CurrentOperator().trimmed(),
+                                 m_context.SaleDate().toString(QStringLiteral("yyyy-MM-dd")),
+                                 text(ProductCol::Supplier)};
+    QStringList quoted;
+    for (const QString& column : columns) quoted << u'[' + column + u']';
+    db.Exec(QStringLiteral("insert into data(%1) values(%2)")
+                .arg(quoted.join(u','), QStringList(columns.size(), QStringLiteral("?")).join(u',')),
+            values);
 }
 
 void Cart::FinishEntry() {
@@ -147,19 +148,24 @@ void Cart::FinishEntry() {
     m_entry->setFocus();
 }
 
-void Cart::AskQuantity() {
-    QString quantity;
-    const bool given = Dialogs::InputBox(QStringLiteral("商品数量"), QStringLiteral("请输入数量"), &quantity);
-    m_panel.SetQuantity(given && IsValidQuantity(quantity) ? quantity : QStringLiteral("0"));
+std::optional<double> Cart::AskQuantity() {
+    for (;;) {
+        QString answer;
+        if (!Dialogs::InputBox(QStringLiteral("商品数量"), QStringLiteral("请输入数量"), &answer))
+            return std::nullopt;
+        const QString problem = QuantityAnswerProblem(answer);
+        if (problem.isEmpty()) return StrToFloat(answer);
+        Dialogs::ShowWarning(problem);
+    }
 }
 
 void Cart::RefreshSaleTotals() {
-    m_total->setText(QStringLiteral("共:") + m_grid.FooterValue(QStringLiteral("6")) + QStringLiteral("元"));
-    m_count->setText(QStringLiteral("商品数量：") + m_grid.FooterValue(QStringLiteral("2")));
+    m_total->setText(QStringLiteral("共:") + m_grid.FooterValue(LineCol::Amount) + QStringLiteral("元"));
+    m_count->setText(QStringLiteral("商品数量：") + m_grid.FooterValue(LineCol::Quantity));
 }
 
 void Cart::ClearOpenSale() {
-    RunCommand(m_dm.ADOQuery7, QStringLiteral("delete from data"));
+    m_dm.ADOConnection1.Exec(QStringLiteral("delete from data"));
     m_total->setText(QStringLiteral("共:0.00元"));
     m_count->setText(QStringLiteral("商品数量：0"));
     m_entry->setFocus();
@@ -167,32 +173,14 @@ void Cart::ClearOpenSale() {
 }
 
 void Cart::ReloadSaleGrid() {
-    m_context.HidePayment();
     m_grid.ReloadSaleGrid();
-}
-
-void Cart::EditLine(bool focusPrice) {
-    Query& rows = m_dm.ADOQuery15;
-    if (rows.IsEmpty() || rows.RecNo() < 0) return;
-    m_panel.SetSaveEnabled(true);
-    m_panel.show();
-    m_panel.raise();
-    auto text = [&rows](const char* field) { return rows.FieldByName(QString::fromLatin1(field)).AsString(); };
-    m_panel.SetPrice(text("4"));
-    m_panel.SetMemberPrice(text("3"));
-    m_panel.SetQuantity(text("2"));
-    m_panel.SetAmount(text("6"));
-    m_panel.Working().purchasePrice = text("1");
-    if (focusPrice)
-        m_panel.FocusPrice();
-    else
-        m_panel.FocusQuantity();
+    Q_EMIT SaleReloaded();
 }
 
 void Cart::DeleteLine() {
     Query& rows = m_dm.ADOQuery15;
     if (rows.IsEmpty() || rows.RecNo() < 0) return;
-    m_context.HidePayment();
+    Q_EMIT LineDeleted();
     rows.DeleteCurrent(QStringLiteral("data"));
     RefreshSaleTotals();
     m_entry->setFocus();

@@ -1,48 +1,40 @@
 #pragma once
-// The open sale at the desk: ringing up codes, the totals labels, emptying the sale, and the
-// cashier's corrections of single lines.
+// The open sale at the desk: ringing up codes, the totals labels, emptying the sale and
+// deleting lines. It tells what happened through signals; the main window connects them.
 
-#include <QDate>
 #include <QObject>
+#include <optional>
 
-class LinePanel;
+#include "checkout/SaleContext.h"
+
 class QLabel;
 class QLineEdit;
+class Query;
 class SaleGrid;
 class Tdmfm;
-
-// What the cart needs to know of the main window.
-class SaleContext {
-public:
-    virtual ~SaleContext() = default;
-    virtual QString SaleNumber() const = 0;
-    virtual QDate SaleDate() const = 0;
-    virtual QString CurrentOperator() const = 0;
-    virtual void OpenPayment() = 0;
-    virtual void HidePayment() = 0;
-    virtual void ShowSaleNumber(const QString& number) = 0;
-};
-
-// True for digits with at most one point, neither first nor last: 3, 2.5, 100.5, but not
-// .5, 5., 1.2.3, -1 or 1e3.
-bool IsValidQuantity(const QString& text);
+struct SaleLine;
 
 class Cart : public QObject {
     Q_OBJECT
 public:
-    Cart(Tdmfm& dm, SaleContext& context, QLineEdit* entry, QLabel* total, QLabel* count, SaleGrid& grid,
-         LinePanel& panel);
+    Cart(Tdmfm& dm, const SaleContext& context, QLineEdit* entry, QLabel* total, QLabel* count,
+         SaleGrid& grid);
 
     void AddProductByCode();
-    void AskQuantity();
+    // The quantity prompt: none when cancelled; an answer that is no quantity to sell is
+    // explained and asked again.
+    std::optional<double> AskQuantity();
     void RefreshSaleTotals();
     void ClearOpenSale();
     void ReloadSaleGrid();
-
-    // The cart commands on the selected line.
-    void EditLine(bool focusPrice);
+    // The selected line, from the grid menu or Del.
     void DeleteLine();
     void DeleteAll() { ClearOpenSale(); }
+
+Q_SIGNALS:
+    void PaymentAsked();  // Enter on an empty entry with lines in the sale, or the grid menu
+    void SaleReloaded();  // the grid shows the open sale anew
+    void LineDeleted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,13 +42,12 @@ protected:
 private:
     void EnterPressed();
     void FinishEntry();
-    void MergeOrAppend(const QString& entryText);
+    void MergeOrAppend(const QString& entryText, const SaleLine& line, const Query& product);
 
     Tdmfm& m_dm;
-    SaleContext& m_context;
+    const SaleContext& m_context;
     QLineEdit* m_entry;
     QLabel* m_total;
     QLabel* m_count;
     SaleGrid& m_grid;
-    LinePanel& m_panel;
 };

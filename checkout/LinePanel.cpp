@@ -7,9 +7,11 @@
 #include <QToolButton>
 #include <cmath>
 
+#include "checkout/SaleLine.h"
 #include "common/Dialogs.h"
 #include "common/KeyFilter.h"
-#include "common/MainFormOps.h"
+#include "data/ColumnNames.h"
+#include "data/Connection.h"
 #include "data/Errors.h"
 #include "data/Numbers.h"
 #include "data/Query.h"
@@ -33,8 +35,8 @@ QLineEdit* AddField(QWidget* panel, const QString& caption, int y, int width, bo
 
 }  // namespace
 
-LinePanel::LinePanel(QWidget* parent, Query& grid, MainFormOps& main)
-    : FloatingPanel(parent), m_grid(grid), m_main(main) {
+LinePanel::LinePanel(QWidget* parent, Query& grid, QLineEdit* entry)
+    : FloatingPanel(parent), m_grid(grid), m_entry(entry) {
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(14);
     setFont(font);
@@ -75,7 +77,35 @@ LinePanel::LinePanel(QWidget* parent, Query& grid, MainFormOps& main)
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, &LinePanel::LiveAmount);
     }
+    // Whatever moves the grid off the line the panel shows (a click of any button, a key, a
+    // reload) leaves "修 改" unable to write the panel's values onto another line.
+    connect(&m_grid, &Dataset::CurrentChanged, this, &LinePanel::CurrentRowMoved);
+    connect(&m_grid, &Dataset::DataReset, this, &LinePanel::CurrentRowMoved);
     hide();
+}
+
+void LinePanel::CurrentRowMoved() {
+    if (!m_save->isEnabled()) return;
+    const bool same = m_grid.RecNo() >= 0 && m_grid.FieldByName(LineCol::OpenSaleId).Value() == m_rowId;
+    if (!same) m_save->setEnabled(false);
+}
+
+void LinePanel::OpenOnCurrentRow(bool focusPrice) {
+    if (m_grid.IsEmpty() || m_grid.RecNo() < 0) return;
+    auto text = [this](const QString& field) { return m_grid.FieldByName(field).AsString(); };
+    m_rowId = m_grid.FieldByName(LineCol::OpenSaleId).Value();
+    m_save->setEnabled(true);
+    show();
+    raise();
+    SetPrice(text(LineCol::SalePrice));
+    m_memberPrice->setText(text(LineCol::MemberPrice));
+    SetQuantity(text(LineCol::Quantity));
+    m_amount->setText(text(LineCol::Amount));
+    m_purchasePrice = text(LineCol::PurchasePrice);
+    if (focusPrice)
+        FocusPrice();
+    else
+        FocusQuantity();
 }
 
 QString LinePanel::Price() const { return m_price->text(); }
@@ -84,14 +114,12 @@ QString LinePanel::Quantity() const { return m_quantity->text(); }
 QString LinePanel::Amount() const { return m_amount->text(); }
 void LinePanel::SetPrice(const QString& text) {
     m_price->setText(text);
-    UpdateAmount();
+    LiveAmount();
 }
-void LinePanel::SetMemberPrice(const QString& text) { m_memberPrice->setText(text); }
 void LinePanel::SetQuantity(const QString& text) {
     m_quantity->setText(text);
-    UpdateAmount();
+    LiveAmount();
 }
-void LinePanel::SetAmount(const QString& text) { m_amount->setText(text); }
 void LinePanel::SetSaveEnabled(bool enabled) { m_save->setEnabled(enabled); }
 bool LinePanel::SaveEnabled() const { return m_save->isEnabled(); }
 
@@ -109,48 +137,53 @@ void LinePanel::LiveAmount() {
     }
 }
 
-void LinePanel::ComputeLine() {
-    if (m_price->text().isEmpty() || m_quantity->text().isEmpty()) return;
-    const double price = StrToFloat(m_price->text());
-    const double quantity = StrToFloat(m_quantity->text());
-    m_amount->setText(FormatGeneral(price * quantity));
-    m_working.profit = FormatGeneral(quantity * (price - StrToFloat(m_working.purchasePrice)));
+SaleLine LinePanel::LineFromTexts() const {
+    SaleLine line;
+    line.price = PriceFromText(m_price->text());
+    line.quantity = QuantityFromText(m_quantity->text());
+    line.memberPrice = MemberPriceFromText(m_memberPrice->text());
+    line.purchasePrice = PurchasePriceFromText(m_purchasePrice);
+    return line;
 }
 
 void LinePanel::SaveLine() {
-    ComputeLine();
+    const SaleLine line = LineFromTexts();
+    m_amount->setText(FormatGeneral(line.Amount()));
     if (!Dialogs::Confirm(QStringLiteral("你确实要修改选中资料吗？"))) return;
-    m_grid.UpdateCurrent(QStringLiteral("data"), {{QStringLiteral("4"), m_price->text()},
-                                                  {QStringLiteral("3"), m_memberPrice->text()},
-                                                  {QStringLiteral("2"), m_quantity->text()},
-                                                  {QStringLiteral("6"), m_amount->text()},
-                                                  {QStringLiteral("7"), m_working.profit}});
-    m_main.ReloadSaleGrid();
+    const int changed =
+        m_grid.Db().Exec(QStringLiteral("update data set [%1]=?,[%2]=?,[%3]=?,[%4]=?,[%5]=? where %6=?")
+                             .arg(LineCol::SalePrice, LineCol::MemberPrice, LineCol::Quantity,
+                                  LineCol::Amount, LineCol::Profit, LineCol::OpenSaleId),
+                         {line.price, line.memberPrice ? QVariant(*line.memberPrice) : QVariant(),
+                          line.quantity, line.Amount(), line.Profit(), m_rowId});
+    if (changed == 0) {
+        m_save->setEnabled(false);
+        throw EPosError(QStringLiteral("这一行已经不在销售单中，没有修改。"));
+    }
     hide();
+    Q_EMIT LineSaved();
     Dialogs::ShowMessage(QStringLiteral("修改数据成功！"));
-    m_main.RefreshSaleTotals();
-    m_main.EntryField()->setFocus();
+    m_entry->setFocus();
 }
 
 void LinePanel::ClearLine() {
     m_price->setText(QString());
     m_quantity->setText(QStringLiteral("1"));
     m_amount->setText(QStringLiteral("0"));
-    m_working.purchasePrice.clear();
+    m_purchasePrice.clear();
     m_memberPrice->setText(QString());
-    m_working.unit.clear();
 }
 
 void LinePanel::ClosePanel() {
     hide();
     ClearLine();
     m_save->setEnabled(false);
-    m_main.EntryField()->setFocus();
+    m_entry->setFocus();
 }
 
 void LinePanel::HideToEntry() {
     hide();
-    m_main.EntryField()->setFocus();
+    m_entry->setFocus();
 }
 
 void LinePanel::FocusQuantity() {

@@ -5,21 +5,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 
-#include "checkout/Cart.h"
-#include "checkout/LinePanel.h"
 #include "checkout/Receipt.h"
+#include "checkout/SaleContext.h"
 #include "checkout/SaleCounters.h"
 #include "checkout/SaleGrid.h"
+#include "checkout/Settlement.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
 #include "common/KeyFilter.h"
-#include "common/Sql.h"
+#include "data/ColumnNames.h"
+#include "data/Connection.h"
 #include "data/Errors.h"
 #include "data/Numbers.h"
-#include "data/dm.h"
 
 namespace {
 
@@ -42,10 +41,15 @@ QLineEdit* AddRow(QWidget* panel, const QString& caption, int y, bool editable) 
 
 }  // namespace
 
-PaymentPanel::PaymentPanel(QWidget* parent, Tdmfm& dm, SaleContext& context, SaleCounters& counters, Cart& cart,
-                           SaleGrid& grid, LinePanel& linePanel, QLineEdit* entry)
-    : FloatingPanel(parent), m_dm(dm), m_context(context), m_counters(counters), m_cart(cart), m_grid(grid),
-      m_linePanel(linePanel), m_entry(entry), m_print(PrintReceipt) {
+PaymentPanel::PaymentPanel(QWidget* parent, Connection& db, const SaleContext& context,
+                           SaleCounters& counters, const SaleGrid& grid, QLineEdit* entry)
+    : FloatingPanel(parent),
+      m_db(db),
+      m_context(context),
+      m_counters(counters),
+      m_grid(grid),
+      m_entry(entry),
+      m_print(PrintReceipt) {
     setGeometry(262, 98, 491, 399);
     m_total = AddRow(this, QStringLiteral("共 计："), 30, false);
     m_received = AddRow(this, QStringLiteral("实 收："), 100, false);
@@ -54,7 +58,9 @@ PaymentPanel::PaymentPanel(QWidget* parent, Tdmfm& dm, SaleContext& context, Sal
     m_change->setStyleSheet(QStringLiteral("color: red;"));
     AcceptOnly(m_cash, KeySet::Number);
     m_cash->installEventFilter(this);
+    // The change follows the cash and the amount received, however their texts are set.
     connect(m_cash, &QLineEdit::textChanged, this, &PaymentPanel::UpdateChange);
+    connect(m_received, &QLineEdit::textChanged, this, &PaymentPanel::UpdateChange);
 
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(16);
@@ -76,11 +82,6 @@ PaymentPanel::PaymentPanel(QWidget* parent, Tdmfm& dm, SaleContext& context, Sal
     connect(m_confirm, &QPushButton::clicked, this, &PaymentPanel::ConfirmPayment);
     connect(m_cancelButton, &QPushButton::clicked, this, &PaymentPanel::Cancel);
     connect(m_close, &QToolButton::clicked, this, &PaymentPanel::CloseIcon);
-
-    // The change is kept current even when something else changes the texts.
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &PaymentPanel::UpdateChange);
-    timer->start(200);
     hide();
 }
 
@@ -93,7 +94,7 @@ void PaymentPanel::OpenPayment() {
 }
 
 void PaymentPanel::TakeTotals() {
-    const QString total = m_grid.FooterValue(QStringLiteral("6"));
+    const QString total = m_grid.FooterValue(LineCol::Amount);
     m_total->setText(total);
     m_received->setText(total);
     m_cash->setText(total);
@@ -109,7 +110,8 @@ void PaymentPanel::UpdateChange() {
         return;
     }
     const QString change = QString::asprintf("%.2f", cash - received);
-    if (m_change->text() != change) m_change->setText(change == QLatin1String("-0.00") ? QStringLiteral("0.00") : change);
+    if (m_change->text() != change)
+        m_change->setText(change == QLatin1String("-0.00") ? QStringLiteral("0.00") : change);
 }
 
 bool PaymentPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -129,7 +131,7 @@ bool PaymentPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void PaymentPanel::Cancel() {
     hide();
-    m_linePanel.SetSaveEnabled(false);
+    Q_EMIT Cancelled();
     m_entry->setFocus();
 }
 
@@ -141,8 +143,8 @@ void PaymentPanel::CloseIcon() {
 bool PaymentPanel::ChecksPass() {
     // The table, not the grid, says whether there is a sale: a grid left stale by an error
     // must not let a settled sale be paid a second time.
-    if (m_dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from data")).toLongLong() == 0) {
-        m_cart.ReloadSaleGrid();
+    if (m_db.Scalar(QStringLiteral("select count(*) from data")).toLongLong() == 0) {
+        Q_EMIT SaleMissing();
         hide();
         Dialogs::ShowMessage(QStringLiteral("请先进行商品销售！"));
         m_entry->setFocus();
@@ -150,6 +152,13 @@ bool PaymentPanel::ChecksPass() {
     }
     if (m_total->text() == QLatin1String("0.00")) {
         hide();
+        m_entry->setFocus();
+        return false;
+    }
+    double total = 0;
+    if (TryStrToFloat(m_total->text(), &total) && total < 0) {
+        hide();
+        Dialogs::ShowMessage(QStringLiteral("合计金额是负数，不能结账，请先修改销售单。"));
         m_entry->setFocus();
         return false;
     }
@@ -177,14 +186,15 @@ void PaymentPanel::ConfirmPayment() {
     if (!ChecksPass()) return;
     const ReceiptData receipt = SettleSale();
     // The sale is stored: the screen shows it gone before anything else can fail.
-    m_cart.ClearOpenSale();
+    Q_EMIT SaleSettled();
     m_entry->setFocus();
     m_cash->clear();
-    m_counters.Advance(m_dm.ADOConnection1, m_context.CurrentOperator(), Clock::Today());
-    m_context.ShowSaleNumber(m_counters.Number());
+    m_counters.Advance(m_db, m_context.CurrentOperator(), Clock::Today());
+    Q_EMIT SaleNumberChanged(m_counters.Number());
     const bool saved = m_counters.Save();
     if (!saved)
-        Dialogs::ShowWarning(QStringLiteral("销售已结账，但销售流水号无法保存到配置文件：%1").arg(m_counters.ErrorString()));
+        Dialogs::ShowWarning(
+            QStringLiteral("销售已结账，但销售流水号无法保存到配置文件：%1").arg(m_counters.ErrorString()));
     if (!m_printReceipt->isChecked()) return;
     try {
         m_print(receipt);
@@ -195,52 +205,23 @@ void PaymentPanel::ConfirmPayment() {
 }
 
 ReceiptData PaymentPanel::SettleSale() {
+    Payment payment;
+    payment.saleNumber = m_counters.SettlingNumber(m_db, m_context.CurrentOperator(), Clock::Today());
+    payment.operatorName = m_context.CurrentOperator();
+    payment.saleDate = m_context.SaleDate();
+    payment.total = StrToFloat(m_total->text());
+    payment.received = StrToFloat(m_received->text());
+    payment.cash = StrToFloat(m_cash->text());
+    payment.change = StrToFloat(m_change->text());
     ReceiptData receipt;
-    receipt.saleNumber = m_counters.Number();
-    receipt.cashier = m_context.CurrentOperator();
-    receipt.saleDate = m_context.SaleDate();
+    receipt.saleNumber = payment.saleNumber;
+    receipt.cashier = payment.operatorName;
+    receipt.saleDate = payment.saleDate;
     receipt.printTime = Clock::Now().time();
     receipt.total = m_total->text();
     receipt.received = m_received->text();
     receipt.cash = m_cash->text();
     receipt.change = m_change->text();
-    const QString saleNumber = m_counters.Number().trimmed();
-    // The lines, the payment and the emptying of the open sale: all of it, or none.
-    Transaction transaction(m_dm.ADOConnection1);
-    RunQuery(m_dm.ADOQuery8, QStringLiteral("select a, [2], [6] from data order by id"));
-    if (m_dm.ADOQuery8.IsEmpty()) throw EDatabaseError(QStringLiteral("没有要结账的商品"));
-    for (m_dm.ADOQuery8.First(); !m_dm.ADOQuery8.Eof(); m_dm.ADOQuery8.Next())
-        receipt.items.push_back({m_dm.ADOQuery8.FieldByName(QStringLiteral("a")).AsString(),
-                                 m_dm.ADOQuery8.FieldByName(QStringLiteral("2")).AsFloat(),
-                                 m_dm.ADOQuery8.FieldByName(QStringLiteral("6")).AsFloat()});
-    CommitSaleLines(saleNumber);
-    RecordPayment(saleNumber);
-    RunCommand(m_dm.ADOQuery7, QStringLiteral("delete from data"));
-    transaction.Commit();
+    receipt.items = SettleOpenSale(m_db, payment);
     return receipt;
-}
-
-void PaymentPanel::CommitSaleLines(const QString& saleNumber) {
-    // Every line takes the number of the sale it is settled in, so lines and payment match
-    // even when a line was rung up under an older number.
-    RunCommand(m_dm.ADOQuery8,
-               QStringLiteral("insert into data1(a,b,c,d,h,i,z,[1],[2],[3],[4],[5],[6],[7],[8],day1) "
-                              "select a,b,c,d,?,i,z,[1],[2],[3],[4],[5],[6],[7],[8],day1 from data order by id"),
-               {saleNumber});
-}
-
-void PaymentPanel::RecordPayment(const QString& saleNumber) {
-    Table& sales = m_dm.ADOTable6;
-    sales.Append();
-    sales.Set(QStringLiteral("1"), m_total->text().trimmed());
-    sales.Set(QStringLiteral("2"), m_received->text().trimmed());
-    sales.Set(QStringLiteral("3"), m_cash->text().trimmed());
-    sales.Set(QStringLiteral("4"), m_change->text().trimmed());
-    sales.Set(QStringLiteral("5"), m_grid.FooterNumber(QStringLiteral("7")));
-    sales.Set(QStringLiteral("6"), 0);
-    sales.Set(QStringLiteral("7"), 0);
-    sales.Set(QStringLiteral("day1"), m_context.SaleDate());
-    sales.Set(QStringLiteral("a"), saleNumber);
-    sales.Set(QStringLiteral("b"), m_context.CurrentOperator().trimmed());
-    sales.Post();
 }

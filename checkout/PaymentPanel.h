@@ -1,13 +1,12 @@
 #pragma once
-// The payment panel: the total, the cash the customer hands over and the change, and the
-// settlement of the sale.
+// The payment panel: the total, the cash the customer hands over and the change. It checks the
+// payment and settles the sale; what happens around it is told through signals.
 
 #include <functional>
 
 #include "toolkit/FloatingPanel.h"
 
-class Cart;
-class LinePanel;
+class Connection;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -15,14 +14,13 @@ class QToolButton;
 class SaleContext;
 class SaleCounters;
 class SaleGrid;
-class Tdmfm;
 struct ReceiptData;
 
 class PaymentPanel : public FloatingPanel {
     Q_OBJECT
 public:
-    PaymentPanel(QWidget* parent, Tdmfm& dm, SaleContext& context, SaleCounters& counters, Cart& cart,
-                 SaleGrid& grid, LinePanel& linePanel, QLineEdit* entry);
+    PaymentPanel(QWidget* parent, Connection& db, const SaleContext& context, SaleCounters& counters,
+                 const SaleGrid& grid, QLineEdit* entry);
 
     void OpenPayment();
     void TakeTotals();
@@ -43,21 +41,23 @@ public:
     QPushButton* CancelButton() const { return m_cancelButton; }
     QToolButton* CloseButton() const { return m_close; }
 
+Q_SIGNALS:
+    void SaleSettled();                             // stored: the open sale is to be cleared
+    void SaleNumberChanged(const QString& number);  // the next sale's number
+    void SaleMissing();                             // confirmed with no open sale: the grid is stale
+    void Cancelled();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool ChecksPass();
     ReceiptData SettleSale();
-    void CommitSaleLines(const QString& saleNumber);
-    void RecordPayment(const QString& saleNumber);
 
-    Tdmfm& m_dm;
-    SaleContext& m_context;
+    Connection& m_db;
+    const SaleContext& m_context;
     SaleCounters& m_counters;
-    Cart& m_cart;
-    SaleGrid& m_grid;
-    LinePanel& m_linePanel;
+    const SaleGrid& m_grid;
     QLineEdit* m_entry;
     QLineEdit* m_total;
     QLineEdit* m_received;

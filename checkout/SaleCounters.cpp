@@ -4,6 +4,7 @@
 
 #include "common/IniFile.h"
 #include "common/Maker.h"
+#include "data/ColumnNames.h"
 #include "data/Connection.h"
 #include "data/Query.h"
 
@@ -22,7 +23,8 @@ bool IsWholeNumber(const QString& text, qint64* value) {
 }
 
 bool IsSettled(Connection& db, const QString& number) {
-    return db.Scalar(QStringLiteral("select count(*) from data3 where a=?"), {number.trimmed()}).toLongLong() > 0;
+    return db.Scalar(QStringLiteral("select count(*) from data3 where a=?"), {number.trimmed()})
+               .toLongLong() > 0;
 }
 
 // The counter at the end of a settled sale number. Month and day are not padded, so the date
@@ -34,7 +36,8 @@ qint64 CounterOf(const QString& number, const QString& saleDate) {
     for (const QDate& day : {date, date.addDays(1)}) {
         if (!day.isValid()) continue;
         const QString piece = SaleNumberText(QString(), day, 0).chopped(7);
-        if (tail.startsWith(piece) && tail.size() - piece.size() >= 6) return tail.mid(piece.size()).right(15).toLongLong();
+        if (tail.startsWith(piece) && tail.size() - piece.size() >= 6)
+            return tail.mid(piece.size()).right(15).toLongLong();
     }
     return tail.right(6).toLongLong();
 }
@@ -50,6 +53,7 @@ QString Prefix(const QString& number) {
 SaleCounters::SaleCounters(QString configPath) : m_path(std::move(configPath)) {}
 
 bool SaleCounters::Load() {
+    m_provisional = false;
     IniFile ini(m_path);
     const bool read = ini.Load();
     m_error = ini.ErrorString();
@@ -74,8 +78,8 @@ qint64 SaleCounters::HighestSettledCounter(Connection& db) const {
     recent.Open();
     qint64 highest = 0;
     for (recent.First(); !recent.Eof(); recent.Next())
-        highest = qMax(highest, CounterOf(recent.FieldByName(QStringLiteral("a")).AsString(),
-                                          recent.FieldByName(QStringLiteral("day1")).AsString()));
+        highest = qMax(highest, CounterOf(recent.FieldByName(PaymentCol::SaleNumber).AsString(),
+                                          recent.FieldByName(PaymentCol::Date).AsString()));
     return highest;
 }
 
@@ -94,9 +98,23 @@ QString SaleCounters::Repair(Connection& db, const QDate& today) {
     } while (IsSettled(db, number));
     m_counter = QString::number(counter);
     m_number = number;
-    return whole ? QStringLiteral("销售流水号 %1 已经用于一笔结账的销售，改用新的流水号 %2。").arg(oldNumber, number.trimmed())
+    m_provisional = true;
+    return whole ? QStringLiteral("销售流水号 %1 已经用于一笔结账的销售，改用新的流水号 %2。")
+                       .arg(oldNumber, number.trimmed())
                  : QStringLiteral("销售计数器“%1”不是整数，已按销售记录改为 %2，新的流水号为 %3。")
                        .arg(oldCounter, m_counter, number.trimmed());
+}
+
+QString SaleCounters::SettlingNumber(Connection& db, const QString& operatorName, const QDate& today) {
+    qint64 counter = 0;
+    if (!m_provisional && !Prefix(m_number).isEmpty()) return m_number;
+    if (!IsWholeNumber(m_counter, &counter)) counter = HighestSettledCounter(db) + 1;
+    QString number = SaleNumberText(operatorName, today, counter);
+    while (IsSettled(db, number)) number = SaleNumberText(operatorName, today, ++counter);
+    m_counter = QString::number(counter);
+    m_number = number;
+    m_provisional = false;
+    return m_number;
 }
 
 void SaleCounters::Advance(Connection& db, const QString& operatorName, const QDate& today) {
@@ -109,4 +127,5 @@ void SaleCounters::Advance(Connection& db, const QString& operatorName, const QD
     } while (IsSettled(db, number));
     m_counter = QString::number(counter);
     m_number = number;
+    m_provisional = false;
 }

@@ -27,6 +27,9 @@ public:
     // holds (a stale or restored config.ini), is set right from the settled sales. Returns the
     // message that explains what was changed, or the empty text when all was well.
     QString Repair(Connection& db, const QDate& today);
+    // The number the open sale is settled under. A number made by Repair, before anyone had
+    // logged in, or one without initials is made again with the settling operator's initials.
+    QString SettlingNumber(Connection& db, const QString& operatorName, const QDate& today);
     // The number for the next sale: the counter goes up until the number is unused.
     void Advance(Connection& db, const QString& operatorName, const QDate& today);
 
@@ -37,4 +40,5 @@ private:
     QString m_error;
     QString m_number;
     QString m_counter;
+    bool m_provisional = false;  // made by Repair without an operator
 };

@@ -6,13 +6,15 @@
 #include <QTableView>
 
 #include "common/Sql.h"
+#include "data/ColumnNames.h"
 #include "data/dm.h"
+#include "toolkit/Forms.h"
 
 namespace {
 
-GridColumn Centred(const char* field, const char* title, int width) {
+GridColumn Centred(const QString& field, const char* title, int width) {
     GridColumn column;
-    column.field = QString::fromUtf8(field);
+    column.field = field;
     column.title = QString::fromUtf8(title);
     column.width = width;
     column.alignment = Qt::AlignCenter;
@@ -27,10 +29,11 @@ SaleGrid::SaleGrid(Tdmfm& dm, QWidget* parent) : DataGrid(parent), m_dm(dm) {
     setFont(font);
     // The code column is a little wider than the name column gives up: a 13-digit barcode is
     // wider in the Song face installed here than in SimSun, and must show whole.
-    std::vector<GridColumn> columns = {Centred("c", "商品编码", 108), Centred("a", "商品名称", 232),
-                                       Centred("b", "规格型号", 120), Centred("4", "销售价", 100),
-                                       Centred("2", "数 量", 100),    Centred("z", "单 位", 60),
-                                       Centred("6", "金 额", 100),    Centred("7", "利润", 100)};
+    std::vector<GridColumn> columns = {
+        Centred(LineCol::Code, "商品编码", 108),  Centred(LineCol::Name, "商品名称", 232),
+        Centred(LineCol::Model, "规格型号", 120), Centred(LineCol::SalePrice, "销售价", 100),
+        Centred(LineCol::Quantity, "数 量", 100), Centred(LineCol::Unit, "单 位", 60),
+        Centred(LineCol::Amount, "金 额", 100),   Centred(LineCol::Profit, "利润", 100)};
     columns[4].footer = GridFooter::Sum;
     columns[4].titleColor = Qt::white;
     columns[4].titleBackground = QColor(0x80, 0x00, 0x00);
@@ -40,11 +43,7 @@ SaleGrid::SaleGrid(Tdmfm& dm, QWidget* parent) : DataGrid(parent), m_dm(dm) {
     columns[7].visible = false;
     SetColumns(std::move(columns));
     SetDataSource(&dm.DataSource15);
-    SetIndicator(true);
-    SetRowHeight(20);
-    SetTitleHeight(18);
-    SetRowColors(Qt::white, QColor(0xEE, 0xEE, 0xEE));
-    SetTitleColors(Qt::black, QColor(0x87, 0xCE, 0xEB));
+    Forms::ApplyListStyle(this, 18);
     SetFooterColor(QColor(0xFF, 0xC2, 0x86));
 
     m_menu = new QMenu(this);

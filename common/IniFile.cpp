@@ -23,6 +23,7 @@ QString DecodeText(const QByteArray& bytes) {
 
 bool IniFile::Load() {
     m_sections.clear();
+    m_sectionIndex.clear();
     m_error.clear();
     QFile file(m_path);
     if (!file.exists()) return true;
@@ -32,29 +33,16 @@ bool IniFile::Load() {
     }
     const QString text = DecodeText(file.readAll());
     Section* current = nullptr;
-    for (QString line : text.split(u'\n')) {
+    for (QStringView line : QStringView(text).split(u'\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
-            const QString name = line.mid(1, line.size() - 2).trimmed();
-            current = Find(name);
-            if (!current) {
-                m_sections.push_back({name, {}});
-                current = &m_sections.back();
-            }
+            current = &FindOrAdd(line.mid(1, line.size() - 2).trimmed().toString());
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
         if (!current || equals <= 0) continue;
-        const QString key = line.left(equals).trimmed();
-        const QString value = line.mid(equals + 1).trimmed();
-        bool replaced = false;
-        for (auto& [k, v] : current->entries)
-            if (k.compare(key, Qt::CaseInsensitive) == 0) {
-                v = value;
-                replaced = true;
-            }
-        if (!replaced) current->entries.emplace_back(key, value);
+        Put(*current, line.left(equals).trimmed().toString(), line.mid(equals + 1).trimmed().toString());
     }
     return true;
 }
@@ -75,32 +63,39 @@ bool IniFile::Save() {
 }
 
 IniFile::Section* IniFile::Find(const QString& section) {
-    for (Section& s : m_sections)
-        if (s.name.compare(section, Qt::CaseInsensitive) == 0) return &s;
-    return nullptr;
+    const auto found = m_sectionIndex.constFind(section.toCaseFolded());
+    return found == m_sectionIndex.cend() ? nullptr : &m_sections[*found];
 }
 
 const IniFile::Section* IniFile::Find(const QString& section) const {
     return const_cast<IniFile*>(this)->Find(section);
 }
 
+IniFile::Section& IniFile::FindOrAdd(const QString& section) {
+    if (Section* found = Find(section)) return *found;
+    m_sectionIndex.insert(section.toCaseFolded(), m_sections.size());
+    m_sections.push_back({section, {}, {}});
+    return m_sections.back();
+}
+
+void IniFile::Put(Section& section, const QString& key, const QString& value) {
+    const QString folded = key.toCaseFolded();
+    const auto found = section.index.constFind(folded);
+    if (found != section.index.cend()) {
+        section.entries[*found].second = value;
+        return;
+    }
+    section.index.insert(folded, section.entries.size());
+    section.entries.emplace_back(key, value);
+}
+
 QString IniFile::Value(const QString& section, const QString& key, const QString& fallback) const {
-    if (const Section* s = Find(section))
-        for (const auto& [k, v] : s->entries)
-            if (k.compare(key, Qt::CaseInsensitive) == 0) return v;
-    return fallback;
+    const Section* s = Find(section);
+    if (!s) return fallback;
+    const auto found = s->index.constFind(key.toCaseFolded());
+    return found == s->index.cend() ? fallback : s->entries[*found].second;
 }
 
 void IniFile::SetValue(const QString& section, const QString& key, const QString& value) {
-    Section* s = Find(section);
-    if (!s) {
-        m_sections.push_back({section, {}});
-        s = &m_sections.back();
-    }
-    for (auto& [k, v] : s->entries)
-        if (k.compare(key, Qt::CaseInsensitive) == 0) {
-            v = value;
-            return;
-        }
-    s->entries.emplace_back(key, value);
+    Put(FindOrAdd(section), key, value);
 }

@@ -3,6 +3,7 @@
 // dots, slashes), unlike QSettings. Writing replaces the file atomically, as UTF-8; a file
 // from an older version written in GBK is read too.
 
+#include <QHash>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -22,14 +23,20 @@ public:
     void SetValue(const QString& section, const QString& key, const QString& value);
 
 private:
+    // Names compare without Latin case; the indexes keep reading and writing proportional to
+    // the file's size however many keys it holds.
     struct Section {
         QString name;
         std::vector<std::pair<QString, QString>> entries;
+        QHash<QString, size_t> index;  // folded key -> entry
     };
     Section* Find(const QString& section);
     const Section* Find(const QString& section) const;
+    Section& FindOrAdd(const QString& section);
+    static void Put(Section& section, const QString& key, const QString& value);
 
     QString m_path;
     QString m_error;
     std::vector<Section> m_sections;
+    QHash<QString, size_t> m_sectionIndex;  // folded name -> section
 };

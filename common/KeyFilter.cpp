@@ -3,6 +3,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 namespace {
 
@@ -49,4 +50,8 @@ private:
 void AcceptOnly(QLineEdit* edit, KeySet keys) {
     edit->setAttribute(Qt::WA_InputMethodEnabled, false);
     edit->installEventFilter(new KeyFilter(keys, edit));
+    // Pasting (Ctrl+V, the context menu, a drop) bypasses the keys: the same characters are
+    // enforced on the text, and a paste holding any other is refused whole.
+    const QString pattern = keys == KeySet::Number ? QStringLiteral("[0-9.]*") : QStringLiteral("[0-9A-Za-z]*");
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
 }

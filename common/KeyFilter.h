@@ -1,6 +1,7 @@
 #pragma once
 // Boxes that accept only some characters: every other character is dropped while it is typed
-// (keys that type nothing, like the arrows, still work). Input methods are switched off.
+// (keys that type nothing, like the arrows, still work), and a pasted text holding one is
+// refused. Input methods are switched off.
 
 class QLineEdit;
 

@@ -9,4 +9,5 @@ inline constexpr const char* kSupportContact = "客服电话：010-0000 0000";
 // The support number the import's failure messages end with, after "QQ:".
 inline constexpr const char* kSupportQQ = "800012345";
 // The signed update-information file; its signature is the same address with ".sig" added.
-inline constexpr const char* kMakerUpdateInfoUrl = "https://www.chenlan-pos.example/update/chenlan-pos.update";
+inline constexpr const char* kMakerUpdateInfoUrl =
+    "https://www.chenlan-pos.example/update/chenlan-pos.update";

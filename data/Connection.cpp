@@ -9,9 +9,11 @@
 
 namespace {
 
+enum class DatePart : intptr_t { Year, Month, Day };
+
 // year(), month() and day() over the stored yyyy-mm-dd text; null for anything else.
-void DatePart(sqlite3_context* context, int, sqlite3_value** argv) {
-    const int part = *static_cast<int*>(sqlite3_user_data(context));
+void DatePartOf(sqlite3_context* context, int, sqlite3_value** argv) {
+    const auto part = DatePart(reinterpret_cast<intptr_t>(sqlite3_user_data(context)));
     if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
         sqlite3_result_null(context);
         return;
@@ -23,10 +25,16 @@ void DatePart(sqlite3_context* context, int, sqlite3_value** argv) {
         sqlite3_result_null(context);
         return;
     }
-    sqlite3_result_int(context, part == 0 ? date.year() : part == 1 ? date.month() : date.day());
+    sqlite3_result_int(context, part == DatePart::Year    ? date.year()
+                                : part == DatePart::Month ? date.month()
+                                                          : date.day());
 }
 
-int kYear = 0, kMonth = 1, kDay = 2;
+// The engine's text, or for a damaged page what the owner has to do about it.
+QString EngineMessage(sqlite3* db, const char* text = nullptr) {
+    const QString detail = QString::fromUtf8(text ? text : sqlite3_errmsg(db));
+    return (sqlite3_errcode(db) & 0xff) == SQLITE_CORRUPT ? DamagedDatabaseMessage(detail) : detail;
+}
 
 }  // namespace
 
@@ -43,6 +51,14 @@ void Connection::Open(const QString& path, Mode mode, const QByteArray& key) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
         throw EDatabaseError(QStringLiteral("%1: %2").arg(message, path));
+    }
+    // Opened read-only (a write-protected file, a read-only folder or disk): no sale could be
+    // stored, so refuse it here, before anything is read or written.
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        sqlite3_close(db);
+        throw EDatabaseError(QStringLiteral("数据库文件 %1 是只读的，程序无法在其中保存销售。请取消文件的只读属性，"
+                                            "或给当前用户写入该文件的权限。")
+                                 .arg(path));
     }
     m_db = db;
     m_path = path;
@@ -66,9 +82,12 @@ void Connection::Configure() {
     sqlite3_busy_timeout(m_db, 5000);
     // A sale the screen shows as settled must survive a power cut.
     ExecScript(QStringLiteral("pragma journal_mode=wal; pragma synchronous=full; pragma foreign_keys=off;"));
-    for (auto [name, part] : {std::pair{"year", &kYear}, {"month", &kMonth}, {"day", &kDay}}) {
-        if (sqlite3_create_function(m_db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, part, DatePart,
-                                    nullptr, nullptr) != SQLITE_OK)
+    // The part travels as the function's user data, a number, not a pointer to shared state.
+    for (auto [name, part] :
+         {std::pair{"year", DatePart::Year}, {"month", DatePart::Month}, {"day", DatePart::Day}}) {
+        if (sqlite3_create_function(m_db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                    reinterpret_cast<void*>(static_cast<intptr_t>(part)), DatePartOf, nullptr,
+                                    nullptr) != SQLITE_OK)
             Fail();
     }
 }
@@ -86,14 +105,14 @@ void Connection::Close() {
 }
 
 void Connection::Fail() const {
-    throw EDatabaseError(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("数据库没有打开"));
+    throw EDatabaseError(m_db ? EngineMessage(m_db) : QStringLiteral("数据库没有打开"));
 }
 
 void Connection::ExecScript(const QString& sql) {
     if (!m_db) Fail();
     char* error = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+        const QString message = EngineMessage(m_db, error);
         sqlite3_free(error);
         throw EDatabaseError(message);
     }
@@ -161,7 +180,7 @@ bool Connection::Step(sqlite3_stmt* statement) {
         sqlite3_reset(statement);
         return false;
     }
-    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const QString message = EngineMessage(m_db);
     sqlite3_reset(statement);
     throw EDatabaseError(message);
 }

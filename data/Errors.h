@@ -24,3 +24,8 @@ class EConvertError : public EPosError {
 public:
     using EPosError::EPosError;
 };
+
+// What a user reads when the engine meets a damaged page: what to do, then the engine's detail.
+inline QString DamagedDatabaseMessage(const QString& detail) {
+    return QStringLiteral("数据库文件已损坏：%1\n请立即从备份恢复！").arg(detail);
+}

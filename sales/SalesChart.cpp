@@ -10,6 +10,15 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Thirty-three days share the width of twelve months: smaller marks, and the day numbers stand
+// upright so that "31日" stays whole.
+bool Crowded(const SalesChartLook& look) { return look.lastPosition > 12; }
+int SmallPixels(const SalesChartLook& look) { return Crowded(look) ? 9 : 11; }
+
+}  // namespace
+
 SalesChart::SalesChart(const SalesChartLook& look, QWidget* parent) : QChartView(parent), m_look(look) {
     auto* chart = new QChart;
     chart->setTitle(look.title);
@@ -41,6 +50,7 @@ SalesChart::SalesChart(const SalesChartLook& look, QWidget* parent) : QChartView
     for (int position = 0; position <= look.lastPosition; ++position)
         categories << QString::number(position) + look.unit;
     m_axisX->append(categories);
+    if (Crowded(look)) m_axisX->setLabelsAngle(-90);
     m_axisY = new QValueAxis;
     m_axisY->setLabelFormat(QStringLiteral("%.0f"));
     for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(m_axisX), static_cast<QAbstractAxis*>(m_axisY)}) {
@@ -48,7 +58,7 @@ SalesChart::SalesChart(const SalesChartLook& look, QWidget* parent) : QChartView
         axis->setLabelsBrush(Qt::white);
         axis->setLinePenColor(Qt::white);
         QFont font = axis->labelsFont();
-        font.setPixelSize(11);
+        font.setPixelSize(SmallPixels(look));
         axis->setLabelsFont(font);
     }
     chart->addAxis(m_axisX, Qt::AlignBottom);
@@ -88,7 +98,7 @@ void SalesChart::SetBars(const std::vector<ChartBar>& bars) {
     for (const ChartBar& bar : m_bars) {
         auto* mark = new QGraphicsSimpleTextItem(BarMark(bar.value), chart());
         QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(11);
+        font.setPixelSize(SmallPixels(m_look));
         mark->setFont(font);
         mark->setBrush(Qt::white);
         mark->setZValue(10);

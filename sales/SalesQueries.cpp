@@ -6,6 +6,7 @@
 #include "common/Sql.h"
 #include "data/Connection.h"
 #include "data/Errors.h"
+#include "data/Numbers.h"
 #include "data/Query.h"
 
 namespace {
@@ -200,7 +201,7 @@ std::vector<ChartBar> DailyBars(Query& query, ChartMeasure measure, const QStrin
 }
 
 QString BarMark(double value) {
-    QString text = QString::number(value, 'f', 2);
+    QString text = FormatFixed(value, 2);
     if (text.contains(u'.')) {
         while (text.endsWith(u'0')) text.chop(1);
         if (text.endsWith(u'.')) text.chop(1);

@@ -396,7 +396,7 @@ void Txstj::LayOutDetailPage() {
     m_topBar->setGeometry(0, 0, w, kTopBarHeight);
     m_saleGrid->setGeometry(0, kTopBarHeight, w, kSaleGridHeight);
     int y = kTopBarHeight + kSaleGridHeight;
-    if (m_lineCap->isVisible()) {
+    if (!m_lineCap->isHidden()) {  // also while the window itself is hidden
         m_lineCap->setGeometry(6, y, w - 12, kCapHeight);
         y += kCapHeight;
     }
@@ -583,7 +583,8 @@ void Txstj::DeleteShownLine() {
 
 void Txstj::ShowChart(SalesChart* chart, Query& query, ChartMeasure measure, bool daily) {
     chart->Clear();
-    // Hidden from this user for the whole run: not worth a statement.
+    // Hidden from this user for the whole run (the login hides the charts of every user but
+    // the super administrator): not worth a statement.
     if (chart->isHidden() && chart->testAttribute(Qt::WA_WState_ExplicitShowHide)) return;
     try {
         chart->SetBars(daily ? DailyBars(query, measure, m_dailyYear->currentText(), m_month->currentText())
@@ -597,8 +598,3 @@ void Txstj::MonthlyProfit() { ShowChart(m_monthlyChart, *m_monthlyQuery, ChartMe
 void Txstj::MonthlySales() { ShowChart(m_monthlyChart, *m_monthlyQuery, ChartMeasure::Sales, false); }
 void Txstj::DailyProfit() { ShowChart(m_dailyChart, *m_dailyQuery, ChartMeasure::Profit, true); }
 void Txstj::DailySales() { ShowChart(m_dailyChart, *m_dailyQuery, ChartMeasure::Sales, true); }
-
-void Txstj::HideCharts() {
-    m_monthlyChart->hide();
-    m_dailyChart->hide();
-}

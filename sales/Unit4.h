@@ -51,8 +51,6 @@ public:
     void MonthlySales();
     void DailyProfit();
     void DailySales();
-    // For every user but the super administrator; nothing shows them again, nothing computes them.
-    void HideCharts();
 
     DataGrid* SaleGrid() const { return m_saleGrid; }  // data3, ADOQuery9
     DataGrid* LineGrid() const { return m_lineGrid; }  // data1, ADOQuery13

@@ -1,393 +1,57 @@
 #include "toolkit/DataGrid.h"
 
-#include <QAbstractTableModel>
-#include <QHeaderView>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
-#include <QStyleOptionViewItem>
-#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <stdexcept>
 
 #include "data/DataSource.h"
 #include "data/Dataset.h"
 #include "data/Errors.h"
-#include "data/Numbers.h"
+#include "toolkit/DataGridParts.h"
+#include "toolkit/GridFormat.h"
+
+using namespace GridParts;
 
 namespace {
-
-constexpr int kMinColumnWidth = 8;
-constexpr int kIndicatorWidth = 12;
-constexpr int kMarkerSpace = 12;
-
-// -1 for the general format, otherwise the decimals of "0", "0.0", "0.00", ...
-int ParseFormat(const QString& format) {
-    if (format.isEmpty()) return -1;
-    if (format == QLatin1String("0")) return 0;
-    const bool decimals = format.size() > 2 && format.startsWith(QLatin1String("0.")) &&
-                          std::all_of(format.begin() + 2, format.end(), [](QChar c) { return c == u'0'; });
-    if (!decimals)
-        throw std::invalid_argument("DataGrid: unsupported number format '" + format.toStdString() + "'");
-    return int(format.size() - 2);
-}
-
-QString FormatNumber(double value, int decimals) {
-    if (decimals < 0) return FormatGeneral(value);
-    const QString text = QString::number(value, 'f', decimals);
-    // A tiny negative rounds to "-0.00", which would read as a debt of nothing.
-    return text.startsWith(u'-') && text.toDouble() == 0 ? text.mid(1) : text;
-}
-
-bool IsNumber(const QVariant& value) {
-    switch (value.typeId()) {
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// What a value adds to a sum: numbers and number texts; nulls and other texts add nothing.
-double Addend(const QVariant& value) {
-    if (IsNumber(value)) return value.toDouble();
-    double number = 0;
-    if (value.typeId() == QMetaType::QString && TryStrToFloat(value.toString(), &number)) return number;
-    return 0;
-}
-
-double RoundToFourDecimals(double value) {
-    // Through the decimal text, so 0.1 + 0.2 becomes exactly the double of 0.3.
-    const double rounded = QString::number(value, 'f', 4).toDouble();
-    return rounded == 0 ? 0.0 : rounded;
-}
-
-struct TitleParts {
-    QString upper;  // null for a one-level title
-    QString lower;
-};
-
-TitleParts SplitTitle(const QString& title) {
-    const qsizetype bar = title.indexOf(u'|');
-    if (bar < 0) return {QString(), title};
-    return {title.left(bar), title.mid(bar + 1)};
-}
 
 Qt::Alignment WithVerticalCentre(Qt::Alignment alignment) {
     return (alignment & Qt::AlignVertical_Mask) ? alignment : alignment | Qt::AlignVCenter;
 }
 
-QColor GridLineColor(const QWidget* view) {
-    QStyleOptionViewItem option;
-    option.initFrom(view);
-    const QColor color =
-        QColor::fromRgba(QRgb(view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view)));
-    return color.alpha() == 0 ? view->palette().color(QPalette::Mid) : color;
-}
-
-// A flat cell: background, a line on its right and bottom edges, and its text.
-void DrawCell(QPainter* painter, const QRect& rect, const QString& text, const QColor& textColor,
-              const QColor& background, const QColor& line, Qt::Alignment alignment, int rightSpace = 0) {
-    painter->fillRect(rect, background);
-    painter->setPen(line);
-    painter->drawLine(rect.topRight(), rect.bottomRight());
-    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-    const QRect textRect = rect.adjusted(2, 0, -2 - rightSpace, 0);
-    painter->setPen(textColor);
-    painter->drawText(textRect, alignment,
-                      painter->fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
-}
-
-class GridModel;
-class GridView;
-class TitleHeader;
-class IndicatorHeader;
-class FooterBar;
-
 }  // namespace
 
-struct DataGridPrivate {
-    DataGrid* q = nullptr;
-    GridModel* model = nullptr;
-    GridView* view = nullptr;
-    TitleHeader* titles = nullptr;
-    IndicatorHeader* indicator = nullptr;
-    FooterBar* footer = nullptr;
+Dataset* DataGridPrivate::dataset() const { return source ? source->DataSet() : nullptr; }
 
-    DataSource* source = nullptr;
-    QList<QMetaObject::Connection> sourceConnections;
+int DataGridPrivate::currentDatasetRow() const {
+    const Dataset* ds = dataset();
+    return ds ? ds->RecNo() : -1;
+}
 
-    std::vector<GridColumn> columns;
-    std::vector<int> fieldIndex;      // dataset column of each grid column, -1 when absent
-    std::vector<int> decimals;        // of the cells, -1 for the general format
-    std::vector<int> footerDecimals;  // of the footer sums
-    std::vector<double> weights;      // the widths the columns are scaled from
-    std::vector<double> sums;
+int DataGridPrivate::rowCount() const {
+    const Dataset* ds = dataset();
+    return ds ? ds->RecordCount() : 0;
+}
 
-    QColor oddRow, evenRow, titleText, titleBackground, footerBackground;
-    int rowHeight = 0;    // 0: from the font
-    int titleHeight = 0;  // of one level; 0: from the font
-    int levels = 1;
-
-    int sortColumn = -1;
-    bool sortDescending = false;
-    int marked = -1;
-    int announcedRow = -2;
-
-    bool sorting = false;           // our own sort is resetting the rows: keep the marker
-    bool fitting = false;           // the grid itself is sizing the columns, not the user
-    bool syncing = false;           // the grid and the dataset are being put on the same row
-    bool followedThisTurn = false;  // the grid followed a move of the dataset in this event-loop turn
-    bool showPending = false;       // and the dataset moved again since
-
-    Dataset* dataset() const { return source ? source->DataSet() : nullptr; }
-    int currentDatasetRow() const {
-        const Dataset* ds = dataset();
-        return ds ? ds->RecNo() : -1;
-    }
-    int rowCount() const {
-        const Dataset* ds = dataset();
-        return ds ? ds->RecordCount() : 0;
-    }
-    QString cellText(int row, int column) const;
-    QString footerText(int column) const;
-    QColor titleTextColor(int column) const;
-    QColor titleBackgroundColor(int column) const;
-    int levelHeight() const;
-    std::vector<int> visibleColumns() const;  // in screen order
-
-    void bind(DataSource* source);
-    void rowsReset();
-    void rowsChanged(int first, int last);
-    void computeFooters();
-    void viewCurrentChanged(int row);
-    void followDataset();
-    void showCurrent(int row);
-    void announceCurrent(int row);
-    void sortRows(int column, bool descending);
-    void applyHeights();
-    void fit();
-    void userResized(int column, int size);
-};
-
-namespace {
-
-class GridModel : public QAbstractTableModel {
-public:
-    GridModel(DataGridPrivate* d, QObject* parent) : QAbstractTableModel(parent), d(d) {}
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : d->rowCount();
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(d->columns.size());
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid()) return {};
-        switch (role) {
-            case Qt::DisplayRole:
-                return d->cellText(index.row(), index.column());
-            case Qt::TextAlignmentRole:
-                return int(d->columns[size_t(index.column())].alignment);
-            case Qt::BackgroundRole:
-                if (d->oddRow.isValid()) return QBrush(index.row() % 2 == 0 ? d->oddRow : d->evenRow);
-                return {};
-            case Qt::ForegroundRole: {
-                // Fixed row colours keep their text readable under a dark skin too.
-                if (!d->oddRow.isValid()) return {};
-                const QColor& row = index.row() % 2 == 0 ? d->oddRow : d->evenRow;
-                return QBrush(row.lightness() > 128 ? Qt::black : Qt::white);
-            }
-            default:
-                return {};
-        }
-    }
-    void BeginReset() { beginResetModel(); }
-    void EndReset() { endResetModel(); }
-    void RowsChanged(int first, int last) {
-        Q_EMIT dataChanged(index(first, 0), index(last, columnCount() - 1));
-    }
-
-private:
-    DataGridPrivate* d;
-};
-
-class GridView : public QTableView {
-public:
-    GridView(DataGridPrivate* d, QWidget* parent) : QTableView(parent), d(d) {}
-    void Relayout() { updateGeometries(); }
-
-protected:
-    bool viewportEvent(QEvent* event) override {
-        const bool handled = QTableView::viewportEvent(event);
-        if (event->type() == QEvent::Resize) d->fit();
-        return handled;
-    }
-    void mouseDoubleClickEvent(QMouseEvent* event) override {
-        QTableView::mouseDoubleClickEvent(event);
-        if (event->button() == Qt::LeftButton)
-            Q_EMIT d->q->RowDoubleClicked(rowAt(event->position().toPoint().y()));
-    }
-    void changeEvent(QEvent* event) override {
-        QTableView::changeEvent(event);
-        if (event->type() == QEvent::FontChange) d->applyHeights();
-    }
-
-private:
-    DataGridPrivate* d;
-};
-
-// The column titles: one or two levels, a band over equal adjacent upper titles, the marker.
-class TitleHeader : public QHeaderView {
-public:
-    TitleHeader(DataGridPrivate* d, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), d(d) {}
-    bool PressedOnBand() const { return m_pressedOnBand; }
-    QSize sizeHint() const override { return {length(), d->levels * d->levelHeight()}; }
-
-    // The band an upper title spans: its visible neighbours with the same upper title.
-    QRect BandRect(int logical, const QString& upper) const {
-        const auto sameUpper = [&](int visual) {
-            const int other = logicalIndex(visual);
-            return !isSectionHidden(other) && SplitTitle(d->columns[size_t(other)].title).upper == upper;
-        };
-        int first = visualIndex(logical), last = first;
-        for (int v = first - 1; v >= 0; --v) {
-            if (isSectionHidden(logicalIndex(v))) continue;
-            if (!sameUpper(v)) break;
-            first = v;
-        }
-        for (int v = last + 1; v < count(); ++v) {
-            if (isSectionHidden(logicalIndex(v))) continue;
-            if (!sameUpper(v)) break;
-            last = v;
-        }
-        const int left = sectionViewportPosition(logicalIndex(first));
-        const int right = sectionViewportPosition(logicalIndex(last)) + sectionSize(logicalIndex(last));
-        return QRect(left, 0, right - left, d->levelHeight());
-    }
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logical) const override {
-        if (logical < 0 || logical >= int(d->columns.size())) return;
-        const TitleParts parts = SplitTitle(d->columns[size_t(logical)].title);
-        const QColor line = GridLineColor(d->q);
-        QRect cell = rect;
-        if (d->levels == 2 && !parts.upper.isNull()) {
-            const QRect band = BandRect(logical, parts.upper);
-            // Every section paints its share of the band, so the text stays centred over the group.
-            painter->save();
-            painter->setClipRect(QRect(rect.left(), rect.top(), rect.width(), band.height()),
-                                 Qt::IntersectClip);
-            DrawCell(painter, band, parts.upper, d->titleTextColor(-1), d->titleBackgroundColor(-1), line,
-                     Qt::AlignCenter);
-            painter->restore();
-            cell.setTop(rect.top() + band.height());
-        }
-        const bool marked = logical == d->marked;
-        DrawCell(painter, cell, parts.lower, d->titleTextColor(logical), d->titleBackgroundColor(logical),
-                 line, Qt::AlignCenter, marked ? kMarkerSpace : 0);
-        if (marked) {
-            // A small triangle: pointing down for descending, up for ascending.
-            const int cx = cell.right() - kMarkerSpace / 2 - 1, cy = cell.center().y();
-            const QPolygon down({QPoint(cx - 4, cy - 2), QPoint(cx + 4, cy - 2), QPoint(cx, cy + 2)});
-            const QPolygon up({QPoint(cx - 4, cy + 2), QPoint(cx + 4, cy + 2), QPoint(cx, cy - 2)});
-            painter->setPen(Qt::NoPen);
-            painter->setBrush(d->titleTextColor(logical));
-            painter->drawPolygon(d->sortDescending ? down : up);
-        }
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        const int logical = logicalIndexAt(event->position().toPoint());
-        m_pressedOnBand = d->levels == 2 && logical >= 0 &&
-                          !SplitTitle(d->columns[size_t(logical)].title).upper.isNull() &&
-                          event->position().y() < d->levelHeight();
-        QHeaderView::mousePressEvent(event);
-    }
-
-private:
-    DataGridPrivate* d;
-    bool m_pressedOnBand = false;
-};
-
-// The indicator column: a triangle on the current row.
-class IndicatorHeader : public QHeaderView {
-public:
-    IndicatorHeader(DataGridPrivate* d, QWidget* parent) : QHeaderView(Qt::Vertical, parent), d(d) {}
-    QSize sizeHint() const override { return {kIndicatorWidth, length()}; }
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logical) const override {
-        DrawCell(painter, rect, QString(), QColor(), d->titleBackgroundColor(-1), GridLineColor(d->q), {});
-        if (logical != d->view->currentIndex().row()) return;
-        const int cx = rect.center().x(), cy = rect.center().y();
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(d->titleTextColor(-1));
-        painter->drawPolygon(QPolygon({QPoint(cx - 2, cy - 4), QPoint(cx - 2, cy + 4), QPoint(cx + 2, cy)}));
-    }
-
-private:
-    DataGridPrivate* d;
-};
-
-// The footer row under the rows, its cells kept under the columns as they are sized or scrolled.
-class FooterBar : public QWidget {
-public:
-    FooterBar(DataGridPrivate* d, QWidget* parent) : QWidget(parent), d(d) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QColor background =
-            d->footerBackground.isValid() ? d->footerBackground : palette().color(QPalette::Window);
-        const QColor line = GridLineColor(d->q);
-        painter.fillRect(rect(), background);
-        painter.setPen(line);
-        painter.drawLine(0, 0, width() - 1, 0);
-        const QWidget* viewport = d->view->viewport();
-        const int left = viewport->mapTo(d->q, QPoint(0, 0)).x() - x();
-        painter.setClipRect(left, 0, viewport->width(), height());
-        const QHeaderView* titles = d->titles;
-        for (int column : d->visibleColumns()) {
-            const QRect cell(left + titles->sectionViewportPosition(column), 0, titles->sectionSize(column),
-                             height());
-            const GridColumn& c = d->columns[size_t(column)];
-            // A fixed footer colour gets a text colour that stays readable under every skin.
-            const QColor text = d->footerBackground.isValid()
-                                    ? (background.lightness() > 128 ? QColor(Qt::black) : QColor(Qt::white))
-                                    : palette().color(QPalette::Text);
-            DrawCell(&painter, cell.adjusted(0, 1, 0, 1), d->footerText(column), text, background, line,
-                     c.footerAlignment ? c.footerAlignment : c.alignment);
-        }
-    }
-
-private:
-    DataGridPrivate* d;
-};
-
-}  // namespace
+const QVariant& DataGridPrivate::value(int row, int column) const {
+    static const QVariant none;
+    const Dataset* ds = dataset();
+    if (!ds || row < 0 || row >= ds->RecordCount() || column < 0 || column >= int(columns.size()))
+        return none;
+    const int field = fieldIndex[size_t(column)];
+    return field < 0 ? none : ds->Value(row, field);
+}
 
 QString DataGridPrivate::cellText(int row, int column) const {
-    const Dataset* ds = dataset();
-    if (!ds || row < 0 || row >= ds->RecordCount() || column < 0 || column >= int(columns.size())) return {};
-    const int field = fieldIndex[size_t(column)];
-    if (field < 0) return {};
-    const QVariant& value = ds->Value(row, field);
-    const int places = decimals[size_t(column)];
-    return places >= 0 && IsNumber(value) ? FormatNumber(value.toDouble(), places) : ValueText(value);
+    if (column < 0 || column >= int(columns.size())) return {};
+    return GridCellText(value(row, column), decimals[size_t(column)]);
 }
 
 QString DataGridPrivate::footerText(int column) const {
     const GridColumn& c = columns[size_t(column)];
     switch (c.footer) {
         case GridFooter::Sum:
-            return FormatNumber(sums[size_t(column)], footerDecimals[size_t(column)]);
+            return FormatGridNumber(sums[size_t(column)], footerDecimals[size_t(column)]);
         case GridFooter::Text:
             return c.footerText;
         case GridFooter::None:
@@ -473,11 +137,7 @@ void DataGridPrivate::computeFooters() {
     sums.assign(columns.size(), 0);
     const Dataset* ds = dataset();
     for (size_t c = 0; c < columns.size(); ++c) {
-        if (!ds || columns[c].footer != GridFooter::Sum || fieldIndex[c] < 0) continue;
-        const int field = fieldIndex[c];
-        double sum = 0;
-        for (int row = 0; row < ds->RecordCount(); ++row) sum += Addend(ds->Value(row, field));
-        sums[c] = RoundToFourDecimals(sum);
+        if (ds && columns[c].footer == GridFooter::Sum) sums[c] = FooterSum(*ds, fieldIndex[c]);
     }
     footer->update();
 }
@@ -685,8 +345,8 @@ void DataGrid::SetColumns(std::vector<GridColumn> columns) {
     std::vector<int> decimals, footerDecimals;
     std::vector<double> weights;
     for (GridColumn& c : columns) {
-        decimals.push_back(ParseFormat(c.format));
-        footerDecimals.push_back(ParseFormat(c.footerFormat));
+        decimals.push_back(ParseGridFormat(c.format));
+        footerDecimals.push_back(ParseGridFormat(c.footerFormat));
         weights.push_back(std::max(1, c.width));
         c.alignment = WithVerticalCentre(c.alignment);
         if (c.footerAlignment) c.footerAlignment = WithVerticalCentre(c.footerAlignment);
@@ -773,6 +433,10 @@ QList<int> DataGrid::SelectedRows() const {
 }
 
 QString DataGrid::CellText(int row, int column) const { return d->cellText(row, column); }
+
+QVariant DataGrid::CellValue(int row, int column) const { return d->value(row, column); }
+
+std::vector<int> DataGrid::VisibleColumns() const { return d->visibleColumns(); }
 
 QString DataGrid::FooterValue(const QString& field) const {
     const int column = ColumnIndex(field);

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QList>
 #include <QString>
+#include <QVariant>
 #include <memory>
 #include <vector>
 
@@ -58,9 +59,11 @@ public:
     void SetFooterColor(const QColor& background);
 
     int RowCount() const;
-    int CurrentRow() const;                       // the dataset's current row; -1 when empty
-    QList<int> SelectedRows() const;              // ascending dataset rows
-    QString CellText(int row, int column) const;  // as the cell shows it
+    int CurrentRow() const;                         // the dataset's current row; -1 when empty
+    QList<int> SelectedRows() const;                // ascending dataset rows
+    QString CellText(int row, int column) const;    // as the cell shows it
+    QVariant CellValue(int row, int column) const;  // the stored value; null for a field the dataset lacks
+    std::vector<int> VisibleColumns() const;        // the shown columns in screen order
 
     // Footers are computed when the rows are loaded or change, sums rounded to four decimals.
     // Both throw EDatabaseError for a field no column shows.

@@ -180,6 +180,7 @@ void Upgrader::Download(const UpdateInfo& info) {
         new QProgressDialog(QStringLiteral("正在下载新版本（%1）……").arg(VersionDateText(info.version)),
                             QStringLiteral("取消"), 0, 1000, m_window);
     m_progress->setWindowTitle(QStringLiteral("软件升级"));
+    m_progress->setMinimumWidth(360);
     m_progress->setAutoClose(false);
     m_progress->setAutoReset(false);
     m_progress->setMinimumDuration(0);

@@ -7,6 +7,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "catalogue/ProductImport.h"
 #include "common/Password.h"
 #include "data/Connection.h"
 #include "data/Errors.h"
@@ -34,7 +35,9 @@ int Usage() {
            "       posdb backup DATABASE TARGET   a checked, encrypted copy of the database\n"
            "       posdb restore SOURCE DATABASE  puts a checked backup in place of the database\n"
            "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
-           "                              a new database with made-up data for measuring\n";
+           "                              a new database with made-up data for measuring\n"
+           "       posdb import WORKBOOK DATABASE\n"
+           "                              appends the products of the workbook's sheet tavlin, all or none\n";
     return 2;
 }
 
@@ -110,6 +113,18 @@ int Synth(const QString& path, const QStringList& flags) {
     return 0;
 }
 
+// The import window's import, for shops that script their data.
+int Import(const QStringList& args) {
+    if (args.size() != 2) return Usage();
+    const ImportOutcome outcome = ImportProducts(args[0], args[1]);
+    if (outcome.status != ImportOutcome::Status::Imported) {
+        Err() << "posdb: " << ImportMessage(outcome) << "\n";
+        return 1;
+    }
+    Out() << "imported " << outcome.added << " products\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +151,7 @@ int main(int argc, char** argv) {
         if (command == QLatin1String("synth")) return Synth(path, args.mid(2));
         if (command == QLatin1String("backup") || command == QLatin1String("restore"))
             return Copy(command, args.mid(1));
+        if (command == QLatin1String("import")) return Import(args.mid(1));
         return Usage();
     } catch (const EPosError& error) {
         Err() << "posdb: " << error.Message() << "\n";

@@ -4,9 +4,11 @@
 
 #include "common/Password.h"
 #include "common/Sql.h"
+#include "data/Connection.h"
 #include "data/Query.h"
 
-int MatchingUsers(Query& query, const QString& name, const QString& password) {
+int MatchingUsers(Connection& db, const QString& name, const QString& password) {
+    Query query(db);
     RunQuery(query, QStringLiteral("select rowid as rid, passwd from userdb where username=?"), {name});
     int matches = 0;
     QList<qint64> plainText;
@@ -19,17 +21,15 @@ int MatchingUsers(Query& query, const QString& name, const QString& password) {
             plainText << query.FieldByName(QStringLiteral("rid")).AsInteger();
     }
     for (const qint64 row : plainText)
-        RunCommand(query, QStringLiteral("update userdb set passwd=? where rowid=?"),
-                   {HashPassword(password), row});
+        db.Exec(QStringLiteral("update userdb set passwd=? where rowid=?"), {HashPassword(password), row});
     return matches;
 }
 
-bool UserExists(Query& query, const QString& name) {
-    RunQuery(query, QStringLiteral("select count(*) as n from userdb where username=?"), {name});
-    return query.FieldByName(QStringLiteral("n")).AsInteger() > 0;
+bool UserExists(Connection& db, const QString& name) {
+    return db.Scalar(QStringLiteral("select count(*) from userdb where username=?"), {name}).toInt() > 0;
 }
 
-int SetPassword(Query& query, const QString& name, const QString& password) {
-    return RunCommand(query, QStringLiteral("update userdb set passwd=? where username=?"),
-                      {HashPassword(password), name});
+int SetPassword(Connection& db, const QString& name, const QString& password) {
+    return db.Exec(QStringLiteral("update userdb set passwd=? where username=?"),
+                   {HashPassword(password), name});
 }

@@ -5,12 +5,12 @@
 
 #include "data/Schema.h"  // kDefaultPassword
 
-class Query;
+class Connection;
 
 // How many rows carry this name and this password. A login needs exactly one. A row that
 // matched while it still held the password as plain text is rewritten as a hash.
-int MatchingUsers(Query& query, const QString& name, const QString& password);
+int MatchingUsers(Connection& db, const QString& name, const QString& password);
 // Whether a row carries this name (Latin letter case ignored, as the login ignores it).
-bool UserExists(Query& query, const QString& name);
+bool UserExists(Connection& db, const QString& name);
 // Stores a fresh hash of the password for every row of that name; the number of rows changed.
-int SetPassword(Query& query, const QString& name, const QString& password);
+int SetPassword(Connection& db, const QString& name, const QString& password);

@@ -1,29 +1,26 @@
 #include "users/changepass.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
+#include <QShowEvent>
 
 #include "common/Dialogs.h"
 #include "common/Sql.h"
 #include "data/dm.h"
+#include "toolkit/Forms.h"
 #include "users/PasswordBox.h"
 #include "users/UserStore.h"
 
 Tchangepassfm::Tchangepassfm(Tdmfm& dm, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_dm(dm) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("更改密码"));
-    setFixedSize(296, 160);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    setFont(font);
+    : QWidget(parent, Forms::ToolWindowFlags()), m_dm(dm) {
+    Forms::SetUpToolWindow(this, QStringLiteral("更改密码"), QSize(296, 160));
+    BuildLayout();
+    Wire();
+}
 
+void Tchangepassfm::BuildLayout() {
     const QString captions[] = {QStringLiteral("选择操作员"), QStringLiteral("输入旧密码"),
                                 QStringLiteral("输入新密码"), QStringLiteral("新密码重复")};
     for (int row = 0; row < 4; ++row)
@@ -41,24 +38,18 @@ Tchangepassfm::Tchangepassfm(Tdmfm& dm, QWidget* parent)
     m_closeWhenDone = new QCheckBox(QStringLiteral("更改完毕退出"), this);
     m_closeWhenDone->setGeometry(196, 12, 96, 22);
     m_closeWhenDone->setChecked(true);
-    m_changeButton = new QPushButton(QStringLiteral("更改密码"), this);
-    m_changeButton->setGeometry(200, 40, 84, 26);
-    m_exitButton = new QPushButton(QStringLiteral("退出"), this);
-    m_exitButton->setGeometry(200, 70, 84, 26);
     // Enter on a focused button presses it, as everywhere in the program.
-    m_changeButton->setAutoDefault(true);
-    m_exitButton->setAutoDefault(true);
+    m_changeButton = Forms::Button(QStringLiteral("更改密码"), this, QRect(200, 40, 84, 26));
+    m_exitButton = Forms::Button(QStringLiteral("退出"), this, QRect(200, 70, 84, 26));
 
     (new QLabel(QStringLiteral("提示：密码只能输入字母和数字，最长10个字符！"), this))
         ->setGeometry(10, 132, 280, 20);
 
-    setTabOrder(m_operator, m_oldPassword);
-    setTabOrder(m_oldPassword, m_newPassword);
-    setTabOrder(m_newPassword, m_repeat);
-    setTabOrder(m_repeat, m_changeButton);
-    setTabOrder(m_changeButton, m_exitButton);
-    setTabOrder(m_exitButton, m_closeWhenDone);
+    Forms::SetTabOrder(
+        {m_operator, m_oldPassword, m_newPassword, m_repeat, m_changeButton, m_exitButton, m_closeWhenDone});
+}
 
+void Tchangepassfm::Wire() {
     connect(m_operator, &QComboBox::activated, this,
             [this] { m_oldPassword->setFocus(Qt::OtherFocusReason); });
     connect(m_oldPassword, &QLineEdit::returnPressed, this,
@@ -69,31 +60,24 @@ Tchangepassfm::Tchangepassfm(Tdmfm& dm, QWidget* parent)
             [this] { m_changeButton->setFocus(Qt::OtherFocusReason); });
     connect(m_changeButton, &QPushButton::clicked, this, &Tchangepassfm::ChangeClick);
     connect(m_exitButton, &QPushButton::clicked, this, &QWidget::close);
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 void Tchangepassfm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
-    FillDistinctChoices(m_dm.ADOQuery1, QStringLiteral("username"), QStringLiteral("userdb"), m_operator);
+    Query users(m_dm.ADOConnection1);
+    FillDistinctChoices(users, QStringLiteral("username"), QStringLiteral("userdb"), m_operator);
     m_operator->setCurrentIndex(-1);
     m_operator->setFocus(Qt::OtherFocusReason);
 }
 
-void Tchangepassfm::closeEvent(QCloseEvent* event) {
-    m_dm.ADOQuery1.Close();
-    QWidget::closeEvent(event);
-}
-
 bool Tchangepassfm::OldPasswordIsRight(const QString& name, const QString& password) {
-    if (!UserExists(m_dm.ADOQuery1, name)) {
+    if (!UserExists(m_dm.ADOConnection1, name)) {
         // Deleted in the user window since this list was filled.
         Dialogs::ShowMessage(QStringLiteral("该用户不存在！"));
         return false;
     }
-    if (MatchingUsers(m_dm.ADOQuery1, name, password) > 0) return true;
+    if (MatchingUsers(m_dm.ADOConnection1, name, password) > 0) return true;
     Dialogs::ShowMessage(QStringLiteral("旧密码不正确！"));
     m_oldPassword->clear();
     m_oldPassword->setFocus(Qt::OtherFocusReason);
@@ -115,7 +99,7 @@ void Tchangepassfm::ChangeClick() {
         return;
     }
     if (!OldPasswordIsRight(name, oldPassword)) return;
-    SetPassword(m_dm.ADOQuery1, name, newPassword);
+    SetPassword(m_dm.ADOConnection1, name, newPassword);
     Dialogs::ShowMessage(QStringLiteral("你已经成功修改了密码！下次运行程序时生效！"));
     if (m_closeWhenDone->isChecked()) close();
     m_repeat->clear();

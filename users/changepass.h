@@ -25,9 +25,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildLayout();
+    void Wire();
     void ChangeClick();
     bool OldPasswordIsRight(const QString& name, const QString& password);
 

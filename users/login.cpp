@@ -14,17 +14,13 @@
 #include "data/Schema.h"
 #include "data/dm.h"
 #include "toolkit/Pictures.h"
+#include "toolkit/Forms.h"
 #include "users/PasswordBox.h"
 #include "users/UserStore.h"
 
 namespace {
 
-QFont SongFont(int pixels, bool bold = false) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
+using Forms::SongFont;
 
 // Sky blue with a lighter field behind the controls and the program's name on the left.
 QPixmap LoginPicture(QSize size) {
@@ -50,7 +46,7 @@ QPixmap LoginPicture(QSize size) {
 }  // namespace
 
 Tloginfm::Tloginfm(Tdmfm& dm, MainFormOps& mainForm, QWidget* parent, QString desktopFolder)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Forms::ToolWindowFlags(Qt::Dialog)),
       m_dm(dm),
       m_mainForm(mainForm),
       m_desktopFolder(std::move(desktopFolder)) {
@@ -84,8 +80,7 @@ Tloginfm::Tloginfm(Tdmfm& dm, MainFormOps& mainForm, QWidget* parent, QString de
 
     nameLabel->setBuddy(m_userName);
     passwordLabel->setBuddy(m_password);
-    setTabOrder(m_userName, m_password);
-    setTabOrder(m_password, m_loginButton);
+    Forms::SetTabOrder({m_userName, m_password, m_loginButton});
 
     const auto toPassword = [this] { m_password->setFocus(Qt::OtherFocusReason); };
     connect(m_userName->lineEdit(), &QLineEdit::returnPressed, this, toPassword);
@@ -102,7 +97,8 @@ void Tloginfm::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;
     // The shortcut is a convenience: whatever happens to it is not the operator's concern.
     RefreshDesktopShortcut(m_desktopFolder);
-    FillDistinctChoices(m_dm.ADOQuery1, QStringLiteral("username"), QStringLiteral("userdb"), m_userName);
+    Query users(m_dm.ADOConnection1);
+    FillDistinctChoices(users, QStringLiteral("username"), QStringLiteral("userdb"), m_userName);
     m_userName->setFocus(Qt::OtherFocusReason);
     if (m_userName->count() > 0) m_userName->setCurrentIndex(0);
     m_userName->lineEdit()->selectAll();
@@ -132,7 +128,7 @@ void Tloginfm::LoginClick() {
     const QString password = m_password->text().trimmed();
     if (!RequireChoice(m_userName, QStringLiteral("必须选择用户！"))) return;
     if (!RequireText(m_password, QStringLiteral("必须输入密码！"))) return;
-    if (MatchingUsers(m_dm.ADOQuery1, name, password) == 1) {
+    if (MatchingUsers(m_dm.ADOConnection1, name, password) == 1) {
         // A session that cannot be recorded is no login: the error shows and the window stays.
         RecordSession();
         m_loggedIn = true;
@@ -146,14 +142,13 @@ void Tloginfm::LoginClick() {
 
 void Tloginfm::RecordSession() {
     const QString now = Clock::Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    RunCommand(m_dm.ADOQuery1, QStringLiteral("insert into rz (username,btime) values (?,?)"),
-               {CurrentOperator(), now});
+    m_dm.ADOConnection1.Exec(QStringLiteral("insert into rz (username,btime) values (?,?)"),
+                             {CurrentOperator(), now});
     m_mainForm.SetSessionId(int(m_dm.ADOConnection1.LastInsertId()));
 }
 
 void Tloginfm::done(int result) {
     QDialog::done(result);
-    m_dm.ADOQuery1.Close();
     // Without a session the main window closes itself, which ends the program.
     if (m_loggedIn) {
         // Rights first: a failing reload below must not leave a cashier the administrator's commands.

@@ -1,13 +1,10 @@
 #include "users/usergl.h"
 
-#include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
@@ -17,6 +14,7 @@
 #include "common/Sql.h"
 #include "data/Schema.h"
 #include "data/dm.h"
+#include "toolkit/Forms.h"
 #include "users/PasswordBox.h"
 #include "users/UserStore.h"
 
@@ -24,13 +22,6 @@ namespace {
 
 QString SuperAdmin() { return QString::fromUtf8(kSuperAdmin); }
 QString DefaultPassword() { return QLatin1String(kDefaultPassword); }
-
-QPushButton* Button(const QString& caption, QWidget* parent, const QRect& geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setGeometry(geometry);
-    button->setAutoDefault(true);  // Enter on a focused button presses it
-    return button;
-}
 
 QLineEdit* ReadOnlyBox(QWidget* parent, const QRect& geometry) {
     auto* box = new QLineEdit(parent);
@@ -41,21 +32,18 @@ QLineEdit* ReadOnlyBox(QWidget* parent, const QRect& geometry) {
 
 }  // namespace
 
-Tuserglfm::Tuserglfm(Tdmfm& dm, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_dm(dm) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("用户管理—(管理员专用)"));
-    setFixedSize(393, 152);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    setFont(font);
+Tuserglfm::Tuserglfm(Tdmfm& dm, QWidget* parent) : QWidget(parent, Forms::ToolWindowFlags()), m_dm(dm) {
+    Forms::SetUpToolWindow(this, QStringLiteral("用户管理—(管理员专用)"), QSize(393, 152));
+    BuildLayout();
+    Wire();
+}
 
+void Tuserglfm::BuildLayout() {
     (new QLabel(QStringLiteral("管理员密码："), this))->setGeometry(6, 10, 80, 20);
     m_adminPassword = new PasswordBox(this);
     m_adminPassword->setGeometry(6, 32, 76, 22);
-    m_adminLogin = Button(QStringLiteral("登录"), this, QRect(6, 70, 76, 26));
-    m_exit = Button(QStringLiteral("退出"), this, QRect(6, 106, 76, 26));
+    m_adminLogin = Forms::Button(QStringLiteral("登录"), this, QRect(6, 70, 76, 26));
+    m_exit = Forms::Button(QStringLiteral("退出"), this, QRect(6, 106, 76, 26));
 
     (new QLabel(QStringLiteral("用户列表"), this))->setGeometry(88, 10, 78, 20);
     m_users = new QListWidget(this);
@@ -65,19 +53,16 @@ Tuserglfm::Tuserglfm(Tdmfm& dm, QWidget* parent)
     m_pages = new QTabWidget(this);
     m_pages->setGeometry(172, 8, 215, 136);
     // A size smaller for the captions, so the three pages' tabs fit side by side.
-    QFont tabFont = font;
-    tabFont.setPixelSize(11);
-    m_pages->tabBar()->setFont(tabFont);
+    m_pages->tabBar()->setFont(Forms::SongFont(11));
     m_pages->addTab(BuildResetPage(), QStringLiteral("初始化密码"));
     m_pages->addTab(BuildAddPage(), QStringLiteral("增加用户"));
     m_pages->addTab(BuildDeletePage(), QStringLiteral("删除用户"));
     m_pages->setEnabled(false);
 
-    setTabOrder(m_adminPassword, m_adminLogin);
-    setTabOrder(m_adminLogin, m_exit);
-    setTabOrder(m_exit, m_users);
-    setTabOrder(m_users, m_pages);
+    Forms::SetTabOrder({m_adminPassword, m_adminLogin, m_exit, m_users, m_pages});
+}
 
+void Tuserglfm::Wire() {
     connect(m_adminPassword, &QLineEdit::returnPressed, this,
             [this] { m_adminLogin->setFocus(Qt::OtherFocusReason); });
     connect(m_adminLogin, &QPushButton::clicked, this, &Tuserglfm::AdminLoginClick);
@@ -92,9 +77,6 @@ Tuserglfm::Tuserglfm(Tdmfm& dm, QWidget* parent)
             [] { Dialogs::ShowMessage(QStringLiteral("初始化口令用于忘记密码的用户，将口令更改为:847")); });
     connect(m_add, &QPushButton::clicked, this, &Tuserglfm::AddClick);
     connect(m_delete, &QPushButton::clicked, this, &Tuserglfm::DeleteClick);
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 QWidget* Tuserglfm::BuildResetPage() {
@@ -102,8 +84,8 @@ QWidget* Tuserglfm::BuildResetPage() {
     (new QLabel(QStringLiteral("请在左边列表中选择用户"), page))->setGeometry(6, 6, 198, 18);
     (new QLabel(QStringLiteral("你选择的用户名："), page))->setGeometry(6, 26, 198, 18);
     m_resetName = ReadOnlyBox(page, QRect(6, 46, 196, 22));
-    m_reset = Button(QStringLiteral("初始化密码"), page, QRect(6, 76, 96, 26));
-    m_hint = Button(QStringLiteral("提示"), page, QRect(110, 76, 64, 26));
+    m_reset = Forms::Button(QStringLiteral("初始化密码"), page, QRect(6, 76, 96, 26));
+    m_hint = Forms::Button(QStringLiteral("提示"), page, QRect(110, 76, 64, 26));
     return page;
 }
 
@@ -112,7 +94,7 @@ QWidget* Tuserglfm::BuildAddPage() {
     (new QLabel(QStringLiteral("新增用户名："), page))->setGeometry(6, 12, 198, 18);
     m_newName = new QLineEdit(page);
     m_newName->setGeometry(6, 34, 196, 22);
-    m_add = Button(QStringLiteral("增加用户"), page, QRect(6, 70, 96, 26));
+    m_add = Forms::Button(QStringLiteral("增加用户"), page, QRect(6, 70, 96, 26));
     return page;
 }
 
@@ -121,7 +103,7 @@ QWidget* Tuserglfm::BuildDeletePage() {
     (new QLabel(QStringLiteral("请在左边列表中选择用户"), page))->setGeometry(6, 6, 198, 18);
     (new QLabel(QStringLiteral("你选择的用户名："), page))->setGeometry(6, 26, 198, 18);
     m_deleteName = ReadOnlyBox(page, QRect(6, 46, 196, 22));
-    m_delete = Button(QStringLiteral("删除用户"), page, QRect(6, 76, 96, 26));
+    m_delete = Forms::Button(QStringLiteral("删除用户"), page, QRect(6, 76, 96, 26));
     return page;
 }
 
@@ -130,11 +112,6 @@ void Tuserglfm::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;
     LoadUsers();
     m_adminPassword->setFocus(Qt::OtherFocusReason);
-}
-
-void Tuserglfm::closeEvent(QCloseEvent* event) {
-    m_dm.ADOQuery1.Close();
-    QWidget::closeEvent(event);
 }
 
 void Tuserglfm::keyPressEvent(QKeyEvent* event) {
@@ -151,15 +128,15 @@ void Tuserglfm::LoadUsers() {
     // otherwise make its first row current).
     const QSignalBlocker blocker(m_users);
     m_users->clear();
-    RunQuery(m_dm.ADOQuery1, QStringLiteral("select username from userdb order by rowid"));
-    Query& query = m_dm.ADOQuery1;
+    Query query(m_dm.ADOConnection1);
+    RunQuery(query, QStringLiteral("select username from userdb order by rowid"));
     for (query.First(); !query.Eof(); query.Next())
         m_users->addItem(query.FieldByName(QStringLiteral("username")).AsString());
 }
 
 void Tuserglfm::AdminLoginClick() {
     const QString password = m_adminPassword->text().trimmed();
-    if (MatchingUsers(m_dm.ADOQuery1, SuperAdmin(), password) != 1) {
+    if (MatchingUsers(m_dm.ADOConnection1, SuperAdmin(), password) != 1) {
         Dialogs::ShowMessage(QStringLiteral("密码不对！"));
         return;
     }
@@ -175,7 +152,7 @@ void Tuserglfm::ResetClick() {
         Dialogs::ShowMessage(QStringLiteral("请选择用户名！"));
         return;
     }
-    if (SetPassword(m_dm.ADOQuery1, name, DefaultPassword()) == 0) {
+    if (SetPassword(m_dm.ADOConnection1, name, DefaultPassword()) == 0) {
         Dialogs::ShowMessage(QStringLiteral("该用户不存在！"));
         return;
     }
@@ -190,12 +167,12 @@ void Tuserglfm::AddClick() {
     }
     if (name.isEmpty()) {
         Dialogs::ShowMessage(QStringLiteral("请选择用户名！"));
-    } else if (UserExists(m_dm.ADOQuery1, name)) {
+    } else if (UserExists(m_dm.ADOConnection1, name)) {
         // A second row with the same name and password would lock that user out of the login.
         Dialogs::ShowMessage(QStringLiteral("该用户已经存在！"));
     } else {
-        RunCommand(m_dm.ADOQuery1, QStringLiteral("insert into userdb (username,passwd) values (?,?)"),
-                   {name, HashPassword(DefaultPassword())});
+        m_dm.ADOConnection1.Exec(QStringLiteral("insert into userdb (username,passwd) values (?,?)"),
+                                 {name, HashPassword(DefaultPassword())});
         Dialogs::ShowMessage(
             QStringLiteral("成功添加新用户！缺省口令是：847,请此用户下次登录时及时修改口令！"));
     }
@@ -215,7 +192,7 @@ void Tuserglfm::DeleteClick() {
     if (Dialogs::AskYesNo(QStringLiteral("警告！"),
                           QStringLiteral("你真的要删除用户：") + name + QStringLiteral("吗?"))) {
         const int deleted =
-            RunCommand(m_dm.ADOQuery1, QStringLiteral("delete from userdb where username=?"), {name});
+            m_dm.ADOConnection1.Exec(QStringLiteral("delete from userdb where username=?"), {name});
         Dialogs::ShowMessage(deleted > 0 ? QStringLiteral("成功删除！") : QStringLiteral("该用户不存在！"));
         m_deleteName->clear();
     }

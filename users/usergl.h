@@ -32,10 +32,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void BuildLayout();
+    void Wire();
     QWidget* BuildResetPage();
     QWidget* BuildAddPage();
     QWidget* BuildDeletePage();

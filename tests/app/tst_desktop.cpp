@@ -1,6 +1,7 @@
 // The program on a real desktop (Xvfb with openbox): window titles as the window manager shows
 // them, and what every skin draws for disabled buttons, check boxes and the main toolbar.
-// POS_SCREENSHOTS=<folder> also saves a picture of every window under every look.
+// Runs through tests/support/xvfb-openbox; POS_SCREENSHOTS=<folder> also saves a picture of
+// every window under every look.
 
 #include <QCheckBox>
 #include <QDir>
@@ -16,20 +17,23 @@
 #include "app/MAIN.h"
 #include "app/Skins.h"
 #include "catalogue/Unit1.h"
+#include "catalogue/excel.h"
 #include "catalogue/ys.h"
 #include "common/Application.h"
+#include "maintenance/About.h"
+#include "maintenance/repairdb.h"
+#include "sales/Unit2.h"
+#include "sales/Unit4.h"
 #include "common/Clock.h"
-#include "tests/support/DesktopSession.h"
+#include "tests/support/WindowManager.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/WidgetTest.h"
 #include "users/changepass.h"
 #include "users/login.h"
 #include "users/usergl.h"
 
 namespace {
-
-DesktopSession* g_desktop = nullptr;
-QString g_desktopFailure;
 
 // Every look: the default (-1) and the five skins.
 QList<int> Looks() {
@@ -80,6 +84,42 @@ int Contrast(const QImage& image, const QRect& area) {
     return contrast;
 }
 
+// Every window of the program over one shop, with its caption and a short name for pictures.
+// The backup window comes last: showing it closes the shop's connection.
+struct AllWindows {
+    TestDatabase t;
+    TMainForm mainForm{t.dm(), t.Folder() + QStringLiteral("/config.ini")};
+    Tloginfm login{t.dm(), mainForm};
+    TForm1 products{t.dm()};
+    Tysfm lookup{t.dm(), mainForm};
+    Tchangepassfm changepass{t.dm()};
+    Tuserglfm usergl{t.dm()};
+    Txstj sales{t.dm(), mainForm, [] { return QStringLiteral("超级管理员"); }};
+    TForm2 slip{t.dm().ADOQuery15};
+    Texcell import{mainForm};
+    TAboutBox about;
+    Trepair backup{t.dm(), mainForm, t.Path(), nullptr};
+
+    struct Entry {
+        QWidget* window;
+        QString caption;
+        const char* name;
+    };
+    std::vector<Entry> Entries() {
+        return {{&mainForm, QStringLiteral("晨岚POS收银软件 V2.2"), "main"},
+                {&login, QStringLiteral("用户登录"), "login"},
+                {&products, QStringLiteral("商品管理"), "products"},
+                {&lookup, QStringLiteral("商品编码查找"), "lookup"},
+                {&changepass, QStringLiteral("更改密码"), "changepass"},
+                {&usergl, QStringLiteral("用户管理—(管理员专用)"), "usergl"},
+                {&sales, QStringLiteral("销售明细"), "sales"},
+                {&slip, QStringLiteral("销售单 - 打印预览"), "slip"},
+                {&import, QStringLiteral("Excel导入数据库"), "import"},
+                {&about, QStringLiteral("关于软件..."), "about"},
+                {&backup, QStringLiteral("数据库备份"), "backup"}};
+    }
+};
+
 }  // namespace
 
 class TestDesktop : public QObject {
@@ -101,7 +141,7 @@ private:
 };
 
 void TestDesktop::initTestCase() {
-    if (!g_desktop) QSKIP(qPrintable(QStringLiteral("no desktop for this test: ") + g_desktopFailure));
+    if (!WindowManager::OnDesktop()) QSKIP("needs a desktop: run it through tests/support/xvfb-openbox");
 }
 
 void TestDesktop::init() {
@@ -110,22 +150,11 @@ void TestDesktop::init() {
 }
 
 void TestDesktop::titlesAreTheCaptions() {
-    TestDatabase t;
-    TMainForm mainForm(t.dm(), t.Folder() + QStringLiteral("/config.ini"));
-    Tloginfm login(t.dm(), mainForm);
-    TForm1 products(t.dm());
-    Tysfm lookup(t.dm(), mainForm);
-    Tchangepassfm changepass(t.dm());
-    Tuserglfm usergl(t.dm());
-    const std::pair<QWidget*, QString> windows[] = {
-        {&mainForm, QStringLiteral("晨岚POS收银软件 V2.2")}, {&login, QStringLiteral("用户登录")},
-        {&products, QStringLiteral("商品管理")},            {&lookup, QStringLiteral("商品编码查找")},
-        {&changepass, QStringLiteral("更改密码")},          {&usergl, QStringLiteral("用户管理—(管理员专用)")}};
-    for (const auto& [window, caption] : windows) {
-        window->setAttribute(Qt::WA_DontShowOnScreen, false);
+    AllWindows all;
+    for (const auto& [window, caption, name] : all.Entries()) {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        QTRY_COMPARE(DesktopSession::ShownTitle(window->winId()), caption);
+        QTRY_COMPARE(WindowManager::ShownTitle(window->winId()), caption);
         window->hide();
     }
 }
@@ -218,17 +247,8 @@ void TestDesktop::screenshotsOfEveryWindow() {
     if (qEnvironmentVariable("POS_SCREENSHOTS").isEmpty()) QSKIP("set POS_SCREENSHOTS=<folder> to take pictures");
     for (int look : Looks()) {
         ApplyLook(look);
-        TestDatabase t;
-        TMainForm mainForm(t.dm(), t.Folder() + QStringLiteral("/config.ini"));
-        Tloginfm login(t.dm(), mainForm);
-        TForm1 products(t.dm());
-        Tysfm lookup(t.dm(), mainForm);
-        Tchangepassfm changepass(t.dm());
-        Tuserglfm usergl(t.dm());
-        const std::pair<QWidget*, const char*> windows[] = {{&mainForm, "main"},   {&login, "login"},
-                                                             {&products, "products"}, {&lookup, "lookup"},
-                                                             {&changepass, "changepass"}, {&usergl, "usergl"}};
-        for (const auto& [window, name] : windows) {
+        AllWindows all;
+        for (const auto& [window, caption, name] : all.Entries()) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             SaveScreenshot(window, LookName(look) + u'-' + QLatin1String(name));
@@ -237,15 +257,6 @@ void TestDesktop::screenshotsOfEveryWindow() {
     }
 }
 
-int main(int argc, char** argv) {
-    DesktopSession desktop;
-    if (desktop.Start(&g_desktopFailure)) g_desktop = &desktop;
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    if (!g_desktop) qputenv("QT_QPA_PLATFORM", "offscreen");
-    TApplication app(argc, argv);
-    TestDesktop test;
-    return QTest::qExec(&test, argc, argv);
-}
+POS_WIDGET_TEST_MAIN(TestDesktop)
 
 #include "tst_desktop.moc"

@@ -1,6 +1,9 @@
 // Opening the shop database at program start: a missing file is made only when asked for, and
 // a file that cannot be opened is never touched.
 
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -29,6 +32,7 @@ private Q_SLOTS:
     void missingDatabase();
     void unreadableFileIsLeftAlone();
     void programEndsWithItsMainWindow();
+    void readOnlyFileIsRefusedAndLeftAlone();
 };
 
 void TestStartup::missingDatabase_data() {
@@ -88,8 +92,34 @@ void TestStartup::programEndsWithItsMainWindow() {
     QVERIFY(loginShown);
     QCOMPARE(result, 0);
     QVERIFY(stray.isVisible());
-    QVERIFY(QFile::exists(t.Folder() + QStringLiteral("/config.ini")));  // the main window closed the normal way
+    // The main window closed the normal way.
+    QVERIFY(QFile::exists(t.Folder() + QStringLiteral("/config.ini")));
     QCOMPARE(t.Count(QStringLiteral("rz")), 0);
+}
+
+void TestStartup::readOnlyFileIsRefusedAndLeftAlone() {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).absoluteFilePath(QStringLiteral("data.mdb"));
+    CreateDatabase(path, QStringLiteral("x"));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                                  QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                  QFileDevice::ExeOther));
+    const QByteArray before = FileHash(path);
+    ScriptedDialogs dialogs;
+    dialogs.ExpectError(QStringLiteral("只读"));
+    Tdmfm dm;
+    // Root writes any file: check the way another user's program sees it.
+    const bool root = geteuid() == 0;
+    if (root) setfsuid(65534);
+    const bool opened = OpenDatabase(dm, QDir(dir.path()));
+    if (root) setfsuid(0);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(!opened);
+    VERIFY_DIALOGS(dialogs);
+    QVERIFY2(dialogs.Shown().value(0).contains(QDir::toNativeSeparators(path)), qPrintable(dialogs.Shown().value(0)));
+    QCOMPARE(FileHash(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("data.mdb")}));
 }
 
 POS_WIDGET_TEST_MAIN(TestStartup)

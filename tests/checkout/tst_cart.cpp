@@ -1,6 +1,7 @@
 // Ringing up a sale at the desk, the sale grid, the cashier's line corrections and the line
 // detail panel, driven with keys and clicks on the main window.
 
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -10,13 +11,11 @@
 
 #include "checkout/Cart.h"
 #include "checkout/LinePanel.h"
+#include "checkout/PaymentPanel.h"
 #include "checkout/SaleGrid.h"
 #include "common/Application.h"
 #include "tests/checkout/CheckoutFixture.h"
 #include "tests/support/WidgetTest.h"
-
-QString CheckoutFixture::Total() const { return form->TotalLabel()->text(); }
-QString CheckoutFixture::Count() const { return form->CountLabel()->text(); }
 
 namespace {
 
@@ -30,9 +29,10 @@ std::vector<Line> Lines(TestDatabase& t) {
     q.Open();
     std::vector<Line> lines;
     for (q.First(); !q.Eof(); q.Next())
-        lines.push_back({q.FieldByName(QStringLiteral("c")).AsString(), q.FieldByName(QStringLiteral("2")).AsFloat(),
-                         q.FieldByName(QStringLiteral("4")).AsFloat(), q.FieldByName(QStringLiteral("6")).AsFloat(),
-                         q.FieldByName(QStringLiteral("7")).AsFloat()});
+        lines.push_back(
+            {q.FieldByName(QStringLiteral("c")).AsString(), q.FieldByName(QStringLiteral("2")).AsFloat(),
+             q.FieldByName(QStringLiteral("4")).AsFloat(), q.FieldByName(QStringLiteral("6")).AsFloat(),
+             q.FieldByName(QStringLiteral("7")).AsFloat()});
     return lines;
 }
 
@@ -80,6 +80,12 @@ private Q_SLOTS:
     void linePanelEditsALine();
     void linePanelCancelAndClose();
     void linePanelKeysAndUpDown();
+    void linePanelRefusesWhatIsNoLine_data();
+    void linePanelRefusesWhatIsNoLine();
+    void memberPriceIsANumberOrNothing();
+    void movingOffTheLineDisablesSave();
+    void pastedTextObeysTheKeys_data();
+    void pastedTextObeysTheKeys();
 };
 
 void TestCart::repeatedCodeMergesIntoOneLine() {
@@ -99,9 +105,11 @@ void TestCart::repeatedCodeMergesIntoOneLine() {
     QVERIFY(f.form->EntryField()->text().isEmpty());
     QCOMPARE(QApplication::focusWidget(), f.form->EntryField());
     // The line carries the desk's sale number, operator and date.
-    QCOMPARE(f.t.Count(QStringLiteral("data"), QStringLiteral("h=? and i=? and day1=? and [5]=0 and d=? and z=? and g=?"),
-                       {QStringLiteral("CJG121122000002"), QStringLiteral("超级管理员"), QStringLiteral("2026-12-11"),
-                        QStringLiteral("饮料"), QStringLiteral("瓶"), QStringLiteral("本地批发")}),
+    QCOMPARE(f.t.Count(QStringLiteral("data"),
+                       QStringLiteral("h=? and i=? and day1=? and [5]=0 and d=? and z=? and g=?"),
+                       {QStringLiteral("CJG121122000002"), QStringLiteral("超级管理员"),
+                        QStringLiteral("2026-12-11"), QStringLiteral("饮料"), QStringLiteral("瓶"),
+                        QStringLiteral("本地批发")}),
              1);
 }
 
@@ -133,33 +141,47 @@ void TestCart::entryDropsCharactersThatAreNoCode() {
 void TestCart::quantityPrompt_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accept");
-    QTest::addColumn<double>("quantity");
-    QTest::newRow("whole") << "3" << true << 3.0;
-    QTest::newRow("fraction") << "2.5" << true << 2.5;
-    QTest::newRow("two zeros before the point") << "100.5" << true << 100.5;
-    QTest::newRow("cancel") << "7" << false << 0.0;
-    QTest::newRow("empty") << "" << true << 0.0;
-    QTest::newRow("comma") << "1,5" << true << 0.0;
-    QTest::newRow("leading point") << ".5" << true << 0.0;
-    QTest::newRow("trailing point") << "5." << true << 0.0;
-    QTest::newRow("negative") << "-1" << true << 0.0;
-    QTest::newRow("exponent") << "1e3" << true << 0.0;
-    QTest::newRow("two points") << "1.2.3" << true << 0.0;
+    QTest::addColumn<bool>("askedAgain");  // the answer is explained and the prompt comes back
+    QTest::addColumn<double>("added");
+    QTest::newRow("whole") << "3" << true << false << 3.0;
+    QTest::newRow("fraction") << "2.5" << true << false << 2.5;
+    QTest::newRow("two zeros before the point") << "100.5" << true << false << 100.5;
+    QTest::newRow("cancel adds nothing") << "7" << false << false << 0.0;
+    for (const char* invalid : {"", "0", "-5", ".", "1e308", "1,5", ".5", "5.", "1.2.3"})
+        QTest::newRow(*invalid ? invalid : "empty") << QString::fromLatin1(invalid) << true << true << 2.0;
 }
 
 void TestCart::quantityPrompt() {
     QFETCH(QString, typed);
     QFETCH(bool, accept);
-    QFETCH(double, quantity);
+    QFETCH(bool, askedAgain);
+    QFETCH(double, added);
     CheckoutFixture f;
     ScriptedDialogs dialogs;
     f.AddProduct(QStringLiteral("6901"), 2, 1);
-    f.Scan(dialogs, QStringLiteral("6901"), typed, accept);
+    f.Scan(dialogs, QStringLiteral("6901"), QStringLiteral("1"));
+    auto expectAnswer = [&](bool secondAccepted) {
+        dialogs.Expect(Dialogs::Kind::Input, QStringLiteral("请输入数量"), accept, typed);
+        if (askedAgain)
+            dialogs.ExpectWarning(QStringLiteral("数量"))
+                .Expect(Dialogs::Kind::Input, QStringLiteral("请输入数量"), secondAccepted,
+                        QStringLiteral("2"));
+    };
+    expectAnswer(true);
+    f.Type(QStringLiteral("6901"));
     VERIFY_DIALOGS(dialogs);
     const auto lines = Lines(f.t);
     QCOMPARE(lines.size(), size_t(1));
-    QCOMPARE(lines[0].quantity, quantity);
-    QCOMPARE(lines[0].amount, 2 * quantity);
+    QCOMPARE(lines[0].quantity, 1 + added);
+    QCOMPARE(lines[0].amount, 2 * (1 + added));
+    QVERIFY(f.form->EntryField()->text().isEmpty());
+    // A new code that is given no quantity makes no line of quantity 0 either.
+    f.AddProduct(QStringLiteral("6903"), 1, 0.5);
+    expectAnswer(false);
+    f.Type(QStringLiteral("6903"));
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(f.t.Count(QStringLiteral("data"), QStringLiteral("[2] is null or [2] <= 0")), 0);
+    QCOMPARE(f.t.Count(QStringLiteral("data"), QStringLiteral("c='6903'")), accept && !askedAgain ? 1 : 0);
 }
 
 void TestCart::priceChangeBetweenScansKeepsLinePrice() {
@@ -181,12 +203,12 @@ void TestCart::productWithoutUsablePricesLeavesSaleUnchanged_data() {
     QTest::addColumn<QVariant>("member");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("asked");  // a price that is no number stops before the quantity prompt
-    QTest::newRow("empty sale price") << QVariant() << QVariant(1) << QVariant(0)
-                                      << "'' is not a valid floating point value" << true;
+    QTest::newRow("empty sale price")
+        << QVariant() << QVariant(1) << QVariant(0) << "'' is not a valid floating point value" << true;
     QTest::newRow("sale price text") << QVariant(QStringLiteral("两元")) << QVariant(1) << QVariant(0)
                                      << "'两元' is not a valid floating point value" << false;
-    QTest::newRow("empty purchase price") << QVariant(2) << QVariant() << QVariant(0)
-                                          << "'' is not a valid floating point value" << true;
+    QTest::newRow("empty purchase price")
+        << QVariant(2) << QVariant() << QVariant(0) << "'' is not a valid floating point value" << true;
     QTest::newRow("member price text") << QVariant(2) << QVariant(1) << QVariant(QStringLiteral("x"))
                                        << "'x' is not a valid floating point value" << true;
 }
@@ -449,6 +471,180 @@ void TestCart::linePanelKeysAndUpDown() {
     QTest::keyClick(panel->PriceBox(), Qt::Key_Return);
     QCOMPARE(QApplication::focusWidget(), panel->QuantityBox());
     VERIFY_DIALOGS(dialogs);
+}
+
+void TestCart::linePanelRefusesWhatIsNoLine_data() {
+    QTest::addColumn<QString>("box");  // price or quantity
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty price") << "price"
+                                 << ""
+                                 << "'' is not a valid floating point value";
+    QTest::newRow("empty quantity") << "quantity"
+                                    << ""
+                                    << "'' is not a valid floating point value";
+    QTest::newRow("zero quantity") << "quantity"
+                                   << "0"
+                                   << "数量必须大于0";
+    QTest::newRow("lone point quantity") << "quantity"
+                                         << "."
+                                         << "数量必须大于0";
+}
+
+void TestCart::linePanelRefusesWhatIsNoLine() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    CheckoutFixture f;
+    ScriptedDialogs dialogs;
+    f.AddProduct(QStringLiteral("1"), 2, 1);
+    f.Scan(dialogs, QStringLiteral("1"), QStringLiteral("3"));
+    LinePanel* panel = f.form->LineDetailPanel();
+    ClickRow(f.form->Grid(), 0, true);
+    QLineEdit* edit = box == QLatin1String("price") ? panel->PriceBox() : panel->QuantityBox();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, typed);
+    dialogs.ExpectError(message);
+    QTest::mouseClick(panel->SaveButton(), Qt::LeftButton);
+    VERIFY_DIALOGS(dialogs);
+    QVERIFY(panel->isVisible());
+    auto lines = Lines(f.t);
+    QCOMPARE(lines[0].quantity, 3.0);
+    QCOMPARE(lines[0].price, 2.0);
+    QCOMPARE(lines[0].amount, 6.0);
+    // The line is still a line: a later scan of its code adds to it.
+    f.Scan(dialogs, QStringLiteral("1"), QStringLiteral("1"));
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(Lines(f.t)[0].quantity, 4.0);
+}
+
+void TestCart::memberPriceIsANumberOrNothing() {
+    CheckoutFixture f;
+    ScriptedDialogs dialogs;
+    f.AddProduct(QStringLiteral("1"), 2, 1, {}, QVariant());
+    f.AddProduct(QStringLiteral("2"), 3, 1, {}, QStringLiteral(""));
+    f.Scan(dialogs, QStringLiteral("1"), QStringLiteral("1"));
+    f.Scan(dialogs, QStringLiteral("2"), QStringLiteral("1"));
+    QCOMPARE(f.t.Count(QStringLiteral("data"), QStringLiteral("[3] is null")), 2);
+    // Saved from the panel, an empty member price stays null.
+    LinePanel* panel = f.form->LineDetailPanel();
+    ClickRow(f.form->Grid(), 0, true);
+    QCOMPARE(panel->MemberPrice(), QString());
+    dialogs.Expect(Dialogs::Kind::Confirm, QStringLiteral("你确实要修改选中资料吗？"))
+        .ExpectMessage(QStringLiteral("修改数据成功！"));
+    panel->SaveButton()->click();
+    QCOMPARE(f.t.Count(QStringLiteral("data"), QStringLiteral("[3] is null")), 2);
+    // One that is no number is refused there too, and the line stays as it was.
+    f.t.db().Exec(QStringLiteral("update data set [3]='x' where c='2'"));
+    f.form->ReloadSaleGrid();
+    ClickRow(f.form->Grid(), 1, true);
+    QTest::keyClicks(panel->QuantityBox(), QStringLiteral("5"));
+    dialogs.ExpectError(QStringLiteral("'x' is not a valid floating point value"));
+    QTest::mouseClick(panel->SaveButton(), Qt::LeftButton);
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(Lines(f.t)[1].quantity, 1.0);
+}
+
+void TestCart::movingOffTheLineDisablesSave() {
+    CheckoutFixture f;
+    ScriptedDialogs dialogs;
+    for (const char* code : {"1", "2", "3"}) {
+        f.AddProduct(QString::fromLatin1(code), 10, 5);
+        f.Scan(dialogs, QString::fromLatin1(code), QStringLiteral("1"));
+    }
+    LinePanel* panel = f.form->LineDetailPanel();
+    SaleGrid* grid = f.form->Grid();
+    QTableView* view = grid->View();
+    auto cellOf = [view](int row) { return view->visualRect(view->model()->index(row, 1)).center(); };
+    auto reopenOnFirst = [&] {
+        ClickRow(grid, 0, true);
+        panel->PriceBox()->selectAll();
+        QTest::keyClicks(panel->PriceBox(), QStringLiteral("99"));
+        return panel->SaveEnabled();
+    };
+    // A right click on another line (the menu then closed with Esc).
+    QVERIFY(reopenOnFirst());
+    QTest::mousePress(view->viewport(), Qt::RightButton, {}, cellOf(1));
+    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, cellOf(1));
+    f.form->SaleGridMenu()->hide();
+    QVERIFY(!panel->SaveEnabled());
+    panel->SaveButton()->click();  // disabled: no question, nothing written
+    // An arrow key in the grid.
+    QVERIFY(reopenOnFirst());
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Down);
+    QVERIFY(!panel->SaveEnabled());
+    // A reload, which puts the current row on the last line.
+    QVERIFY(reopenOnFirst());
+    f.form->ReloadSaleGrid();
+    QVERIFY(!panel->SaveEnabled());
+    VERIFY_DIALOGS(dialogs);
+    for (const Line& line : Lines(f.t)) QCOMPARE(line.price, 10.0);
+
+    // Saved, the panel writes the line it was opened on and no other.
+    ClickRow(grid, 0, true);
+    panel->PriceBox()->selectAll();
+    QTest::keyClicks(panel->PriceBox(), QStringLiteral("7"));
+    dialogs.Expect(Dialogs::Kind::Confirm, QStringLiteral("你确实要修改选中资料吗？"))
+        .ExpectMessage(QStringLiteral("修改数据成功！"));
+    panel->SaveButton()->click();
+    VERIFY_DIALOGS(dialogs);
+    const auto lines = Lines(f.t);
+    QCOMPARE(lines[0].price, 7.0);
+    QCOMPARE(lines[1].price, 10.0);
+    QCOMPARE(lines[2].price, 10.0);
+}
+
+void TestCart::pastedTextObeysTheKeys_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("negative price") << "price"
+                                    << "-5" << false;
+    QTest::newRow("negative quantity") << "quantity"
+                                       << "-5" << false;
+    QTest::newRow("exponent quantity") << "quantity"
+                                       << "1e3" << false;
+    QTest::newRow("price") << "price"
+                           << "2.5" << true;
+    QTest::newRow("negative cash") << "cash"
+                                   << "-50" << false;
+    QTest::newRow("cash") << "cash"
+                          << "50" << true;
+    QTest::newRow("code with a blank") << "entry"
+                                       << "69 01" << false;
+    QTest::newRow("code") << "entry"
+                          << "6901" << true;
+}
+
+void TestCart::pastedTextObeysTheKeys() {
+    QFETCH(QString, box);
+    QFETCH(QString, pasted);
+    QFETCH(bool, taken);
+    CheckoutFixture f;
+    ScriptedDialogs dialogs;
+    f.AddProduct(QStringLiteral("1"), 2, 1);
+    f.Scan(dialogs, QStringLiteral("1"), QStringLiteral("3"));
+    QLineEdit* edit = f.form->EntryField();
+    if (box == QLatin1String("cash")) {
+        f.form->OpenPayment();
+        edit = f.form->Payment()->CashBox();
+    } else if (box != QLatin1String("entry")) {
+        ClickRow(f.form->Grid(), 0, true);
+        LinePanel* panel = f.form->LineDetailPanel();
+        edit = box == QLatin1String("price") ? panel->PriceBox() : panel->QuantityBox();
+    }
+    edit->setFocus();
+    edit->clear();
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), taken ? pasted : QString());
+    edit->clear();
+    edit->paste();  // the context menu's way in
+    QCOMPARE(edit->text(), taken ? pasted : QString());
+    VERIFY_DIALOGS(dialogs);
+    QCOMPARE(f.t.Count(QStringLiteral("data"), QStringLiteral("[2] <= 0 or [4] < 0")), 0);
 }
 
 POS_WIDGET_TEST_MAIN(TestCart)

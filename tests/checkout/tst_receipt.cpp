@@ -36,7 +36,8 @@ QString TextAt(const std::vector<ReceiptLine>& lines, int y) {
 
 // The page as a picture: one band of ink per receipt line, each starting within its own
 // 30-dot slot of the layout, so no line overprints another and the receipt has its real length.
-void CheckInkMatchesLayout(const QString& pdf, const std::vector<ReceiptLine>& lines, const QString& pictureName) {
+void CheckInkMatchesLayout(const QString& pdf, const std::vector<ReceiptLine>& lines,
+                           const QString& pictureName) {
     constexpr int dpi = 203;
     QString error;
     const QImage page = RenderPdfPage(pdf, 1, dpi, &error);
@@ -73,12 +74,18 @@ private Q_SLOTS:
 void TestReceipt::nameField_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("field");
-    QTest::newRow("four characters") << "可口可乐" << "可口可乐          ";
-    QTest::newRow("17 bytes") << "ABCDEFGHIJKLMNOPQ" << "ABCDEFGHIJKLMNOPQ ";
-    QTest::newRow("18 bytes") << "康师傅红烧牛肉面A1" << "康师傅红烧牛肉面A1 ";
-    QTest::newRow("longer") << "ABCDEFGHIJKLMNOPQRSTUVW" << "ABCDEFGHIJKLMNOPQR ";
-    QTest::newRow("cut inside a character") << "A康师傅红烧牛肉面条" << "A康师傅红烧牛肉面  ";
-    QTest::newRow("empty") << "" << "                  ";
+    QTest::newRow("four characters") << "可口可乐"
+                                     << "可口可乐          ";
+    QTest::newRow("17 bytes") << "ABCDEFGHIJKLMNOPQ"
+                              << "ABCDEFGHIJKLMNOPQ ";
+    QTest::newRow("18 bytes") << "康师傅红烧牛肉面A1"
+                              << "康师傅红烧牛肉面A1 ";
+    QTest::newRow("longer") << "ABCDEFGHIJKLMNOPQRSTUVW"
+                            << "ABCDEFGHIJKLMNOPQR ";
+    QTest::newRow("cut inside a character") << "A康师傅红烧牛肉面条"
+                                            << "A康师傅红烧牛肉面  ";
+    QTest::newRow("empty") << ""
+                           << "                  ";
 }
 
 void TestReceipt::nameField() {
@@ -130,10 +137,12 @@ void TestReceipt::printsToAPage() {
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     QVERIFY(text.waitForFinished(20000));
     // The font's glyphs for 小, 口, 金 ... read back as Kangxi radicals; NFKC folds them.
-    const QString out = QString::fromUtf8(text.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
-    for (const char* expected : {"POS小票销售凭证", "销售单号：CJG261211000002", "可口可乐", "总计:25.50元", "现金:30.00元",
-                                 "欢迎下次惠顾"})
-        QVERIFY2(out.contains(QString::fromUtf8(expected).normalized(QString::NormalizationForm_KC)), qPrintable(out));
+    const QString out =
+        QString::fromUtf8(text.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    for (const char* expected : {"POS小票销售凭证", "销售单号：CJG261211000002", "可口可乐", "总计:25.50元",
+                                 "现金:30.00元", "欢迎下次惠顾"})
+        QVERIFY2(out.contains(QString::fromUtf8(expected).normalized(QString::NormalizationForm_KC)),
+                 qPrintable(out));
     QCOMPARE(out.count(QStringLiteral("可口可乐")), 2);
     // The lines come in the order of their heights.
     QVERIFY(out.indexOf(QStringLiteral("收银员")) < out.indexOf(QStringLiteral("可口可乐")));

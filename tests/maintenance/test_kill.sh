@@ -16,6 +16,14 @@ now_ms() { date +%s%3N; }
 "$posdb" backup "$dir/other.mdb" "$dir/restore-me.mdb" >/dev/null 2>&1
 cp "$dir/data.mdb" "$dir/pristine.mdb"
 old=$(counts "$dir/data.mdb")
+
+# Refusals: a non-zero exit, the reason on standard error, nothing touched.
+if "$posdb" backup "$dir/data.mdb" "$dir/data.mdb" 2>"$dir/err"; then echo "backup onto itself succeeded"; exit 1; fi
+grep -q '正在使用的数据库' "$dir/err" || { echo "no reason given: $(cat "$dir/err")"; exit 1; }
+head -c 100000 /dev/urandom >"$dir/junk.mdb"
+if "$posdb" restore "$dir/junk.mdb" "$dir/data.mdb" 2>"$dir/err"; then echo "junk was restored"; exit 1; fi
+grep -q 'restore failed' "$dir/err" || { echo "no reason given: $(cat "$dir/err")"; exit 1; }
+[ "$(counts "$dir/data.mdb")" = "$old" ] || { echo "a refused restore changed the database"; exit 1; }
 restored=$(counts "$dir/restore-me.mdb")
 good=$(sha256sum <"$dir/beifen.mdb")
 

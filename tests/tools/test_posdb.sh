@@ -11,7 +11,7 @@ if sqlite3 "$dir/x.mdb" 'select count(*) from sqlite_master' >/dev/null 2>&1; th
 fi
 tables=$(printf "PRAGMA key='pelmok.zqa';\nselect group_concat(name) from (select name from sqlite_master where type='table' and name not like 'sqlite_%%' order by name);\n" |
   sqlcipher "$dir/x.mdb" | tail -n 1)
-[ "$tables" = "data,data1,data3,rz,sp,userdb" ] || { echo "tables: $tables"; exit 1; }
+[ "$tables" = "data,data1,data3,deleted_lines,rz,sp,userdb" ] || { echo "tables: $tables"; exit 1; }
 
 if "$posdb" create "$dir/x.mdb" 2>/dev/null; then echo "create overwrote a file"; exit 1; fi
 if "$posdb" check "$dir/none.mdb" 2>/dev/null; then echo "check of a missing file succeeded"; exit 1; fi

@@ -1,44 +1,33 @@
-// The login window driven by keys and clicks over a real main window: refusals, the key rules
-// of the password box, the session row, rights, closing without a login, the desktop entry.
+// The login window driven by keys and clicks: refusals, the session row, what it hands the main
+// window (session, operator, rights), the desktop entry. tests/app/tst_session runs it over the
+// real main window.
 
-#include <QAction>
-#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QMenu>
 #include <QPushButton>
-#include <QSettings>
-#include <QTimer>
-#include <QToolButton>
 #include <QtTest>
 
-#include "app/MAIN.h"
-#include "app/Skins.h"
 #include "common/Application.h"
 #include "common/Clock.h"
 #include "common/Password.h"
 #include "data/Schema.h"
+#include "tests/support/FakeMainForm.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/WidgetTest.h"
 #include "users/PasswordBox.h"
 #include "users/login.h"
-#include "tests/support/WidgetTest.h"
 
 namespace {
 
 const QString kAdmin = QString::fromUtf8(kSuperAdmin);
 
-// The main window and the login over it, as main() builds them.
+// The login over a stand-in for the main window.
 struct Desk {
-    explicit Desk(TestDatabase& t)
-        : db(t),
-          form(t.dm(), t.Folder() + QStringLiteral("/config.ini")),
-          login(t.dm(), form, &form, desktop.path()) {}
+    explicit Desk(TestDatabase& t) : db(t), login(t.dm(), main, nullptr, desktop.path()) {}
 
     // Shows the login as the main window does, but without the modal loop, so the test drives it.
     void ShowLogin() {
-        form.show();
         login.show();
         login.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&login));
@@ -61,7 +50,7 @@ struct Desk {
     TestDatabase& db;
     ScriptedDialogs dialogs;  // first, so no prompt of any step can wait on a real box
     QTemporaryDir desktop;
-    TMainForm form;
+    FakeMainForm main;
     Tloginfm login;
 };
 
@@ -79,20 +68,14 @@ private Q_SLOTS:
     void enterMovesFocusAndSecondEnterLogsIn();
     void refusedLogins_data();
     void refusedLogins();
-    void passwordBoxKeepsLettersAndDigits();
     void cashierLoginHidesAdminCommands();
     void plainTextPasswordIsRewrittenAsHash();
     void tamperedHashIsRefusedQuickly();
     void unrecordedSessionIsNoLogin();
-    void closingWithoutLoginEndsTheProgram();
-    void eachRunLogsItsOwnSession();
     void desktopEntryIsRefreshedAtEachShow();
 };
 
-void TestLogin::init() {
-    ApplyDefaultSkin();
-    Clock::SetFixed(QDateTime(QDate(2026, 12, 11), QTime(9, 30, 0)));
-}
+void TestLogin::init() { Clock::SetFixed(QDateTime(QDate(2026, 12, 11), QTime(9, 30, 0))); }
 
 void TestLogin::showFillsUsersAndFocusesTheFirst() {
     TestDatabase t;
@@ -128,18 +111,16 @@ void TestLogin::enterMovesFocusAndSecondEnterLogsIn() {
     QVERIFY(desk.login.LoggedIn());
     QCOMPARE(desk.login.CurrentOperator(), kAdmin);
     QCOMPARE(t.Count(QStringLiteral("rz")), 1);
-    const int id = desk.form.SessionId();
+    const int id = desk.main.sessionId;
     QVERIFY(id > 0);
     QCOMPARE(
         t.Count(QStringLiteral("rz"), QStringLiteral("id=? and username=? and btime=? and jtime is null"),
                 {id, kAdmin, QStringLiteral("2026-12-11 09:30:00")}),
         1);
-    QCOMPARE(desk.form.StatusPanel(1)->text(), QStringLiteral("操作员：超级管理员"));
-    QCOMPARE(desk.form.focusWidget(), desk.form.EntryField());
-    // The administrator keeps every command.
-    QVERIFY(!desk.form.ToolButton(QStringLiteral("商品管理"))->isHidden());
-    QVERIFY(desk.form.SettingsMenu()->actions()[0]->isVisible());
-    QVERIFY(desk.form.SettingsMenu()->actions()[1]->isVisible());
+    QCOMPARE(desk.main.shownOperator, kAdmin);
+    QVERIFY(!desk.main.adminHidden);  // the administrator keeps every command
+    QCOMPARE(desk.main.reloads, 1);
+    QCOMPARE(desk.main.refreshes, 1);
     VERIFY_DIALOGS(desk.dialogs);
 }
 
@@ -178,7 +159,7 @@ void TestLogin::refusedLogins() {
     VERIFY_DIALOGS(desk.dialogs);
     QVERIFY(desk.login.isVisible());
     QVERIFY(!desk.login.LoggedIn());
-    QCOMPARE(desk.form.SessionId(), 0);
+    QCOMPARE(desk.main.sessionId, 0);
     QCOMPARE(t.Count(QStringLiteral("rz")), 0);
     QCOMPARE(desk.login.CurrentOperator(), name);  // never trimmed
     if (!warning) {
@@ -187,33 +168,6 @@ void TestLogin::refusedLogins() {
     }
     if (name.trimmed().isEmpty()) QCOMPARE(desk.Focused(), desk.login.UserNameBox());
     if (password.isEmpty()) QCOMPARE(desk.Focused(), desk.login.PasswordField());
-}
-
-void TestLogin::passwordBoxKeepsLettersAndDigits() {
-    TestDatabase t;
-    ApplySkin(1);  // the program applies the stored skin before the login shows
-    Desk desk(t);
-    desk.ShowLogin();
-    PasswordBox* box = desk.login.PasswordField();
-    box->setFocus();
-    TypeText(box, QStringLiteral("a1 B-2.中_z"));
-    QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QStringLiteral("\x01"), Qt::NoModifier);
-    QCOMPARE(box->text(), QStringLiteral("a1B2z"));
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QCOMPARE(box->text(), QStringLiteral("a1B2"));
-    QTest::keyClick(box, Qt::Key_Escape);  // discarded, and the login stays open
-    QVERIFY(desk.login.isVisible());
-    TypeText(box, QStringLiteral("cdefghijk"));
-    QCOMPARE(box->text(), QStringLiteral("a1B2cdefgh"));  // ten at most
-    QCOMPARE(box->echoMode(), QLineEdit::Password);
-    QCOMPARE(box->displayText(), QString(10, u'*'));
-
-    box->clear();
-    QGuiApplication::clipboard()->setText(QStringLiteral("ab cd"));
-    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-    box->paste();  // the context menu's way in
-    QCOMPARE(box->text(), QString());
-    VERIFY_DIALOGS(desk.dialogs);
 }
 
 void TestLogin::cashierLoginHidesAdminCommands() {
@@ -226,14 +180,10 @@ void TestLogin::cashierLoginHidesAdminCommands() {
     TypeText(desk.Focused(), QStringLiteral("847"));
     QTest::mouseClick(desk.login.LoginButton(), Qt::LeftButton);
     QVERIFY(desk.login.LoggedIn());
-    QCOMPARE(desk.form.StatusPanel(1)->text(), QStringLiteral("操作员：李四"));
-    QVERIFY(desk.form.ToolButton(QStringLiteral("商品管理"))->isHidden());
-    const QList<QAction*> settings = desk.form.SettingsMenu()->actions();
-    QVERIFY(!settings[0]->isVisible());
-    QVERIFY(!settings[1]->isVisible());
-    QVERIFY(settings.last()->isVisible());  // the skins stay
+    QCOMPARE(desk.main.shownOperator, QStringLiteral("李四"));
+    QVERIFY(desk.main.adminHidden);
     QCOMPARE(t.Count(QStringLiteral("rz"), QStringLiteral("id=? and username=?"),
-                     {desk.form.SessionId(), QStringLiteral("李四")}),
+                     {desk.main.sessionId, QStringLiteral("李四")}),
              1);
     VERIFY_DIALOGS(desk.dialogs);
 }
@@ -280,54 +230,8 @@ void TestLogin::unrecordedSessionIsNoLogin() {
     VERIFY_DIALOGS(desk.dialogs);
     QVERIFY(desk.login.isVisible());
     QVERIFY(!desk.login.LoggedIn());
-    QCOMPARE(desk.form.SessionId(), 0);
-    QCOMPARE(desk.form.StatusPanel(1)->text(), QStringLiteral("操作员："));
-}
-
-void TestLogin::closingWithoutLoginEndsTheProgram() {
-    TestDatabase t;
-    Desk desk(t);
-    desk.form.SetLoginPrompt([&desk] { desk.login.exec(); });
-    // The prompt runs its own modal loop: close the login from inside it, with its close box.
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&desk] {
-        if (desk.login.isVisible()) desk.login.close();
-    });
-    closer.start(20);
-    desk.form.show();
-    desk.form.activateWindow();
-    QTRY_VERIFY(!desk.form.isVisible());
-    QVERIFY(!desk.login.LoggedIn());
-    QCOMPARE(desk.form.SessionId(), 0);
-    QCOMPARE(t.Count(QStringLiteral("rz")), 0);
-    VERIFY_DIALOGS(desk.dialogs);
-}
-
-void TestLogin::eachRunLogsItsOwnSession() {
-    TestDatabase t;
-    QList<int> sessions;
-    for (int run = 0; run < 2; ++run) {
-        Desk desk(t);
-        desk.form.SetLoginPrompt([&desk] { desk.login.exec(); });
-        QTimer typist;
-        QObject::connect(&typist, &QTimer::timeout, [&desk] {
-            if (!desk.login.isVisible() || !desk.login.PasswordField()->text().isEmpty()) return;
-            TypeText(desk.login.PasswordField(), QStringLiteral("847"));
-            QTest::mouseClick(desk.login.LoginButton(), Qt::LeftButton);
-        });
-        typist.start(20);
-        desk.form.show();
-        desk.form.activateWindow();
-        QTRY_VERIFY(desk.form.SessionId() != 0);
-        QVERIFY(desk.form.isVisible());
-        sessions << desk.form.SessionId();
-        QCOMPARE(t.Count(QStringLiteral("rz"), QStringLiteral("id=?"), {sessions.last()}), 1);
-        QVERIFY(desk.form.close());
-        VERIFY_DIALOGS(desk.dialogs);
-    }
-    QVERIFY(sessions[1] > sessions[0]);
-    QCOMPARE(t.Count(QStringLiteral("rz")), 2);
-    QCOMPARE(t.Count(QStringLiteral("rz"), QStringLiteral("jtime is null")), 0);
+    QCOMPARE(desk.main.sessionId, 0);
+    QVERIFY(desk.main.shownOperator.isEmpty());
 }
 
 void TestLogin::desktopEntryIsRefreshedAtEachShow() {
@@ -351,7 +255,7 @@ void TestLogin::desktopEntryIsRefreshedAtEachShow() {
     QVERIFY(QFileInfo(entry).isExecutable());
 
     // Without a desktop folder the login goes on, silently.
-    Tloginfm elsewhere(t.dm(), desk.form, &desk.form, desk.desktop.filePath(QStringLiteral("missing")));
+    Tloginfm elsewhere(t.dm(), desk.main, nullptr, desk.desktop.filePath(QStringLiteral("missing")));
     elsewhere.show();
     QVERIFY(elsewhere.isVisible());
     QVERIFY(!QFileInfo::exists(desk.desktop.filePath(QStringLiteral("missing"))));
