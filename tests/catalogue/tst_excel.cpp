@@ -12,28 +12,13 @@
 #include "catalogue/excel.h"
 #include "common/Dialogs.h"
 #include "common/MainFormOps.h"
+#include "tests/support/FakeMainForm.h"
 #include "tests/support/TestDatabase.h"
 #include "tests/support/WidgetTest.h"
 
 namespace {
 
 QString S(const char* text) { return QString::fromUtf8(text); }
-
-// The main window's operations; only the reload is of interest here.
-class FakeMainForm : public MainFormOps {
-public:
-    int reloads = 0;
-    void AddProductByCode() override {}
-    void ReloadSaleGrid() override { ++reloads; }
-    void RefreshSaleTotals() override {}
-    void ClearOpenSale() override {}
-    void OpenPayment() override {}
-    QLineEdit* EntryField() override { return nullptr; }
-    int SessionId() const override { return 0; }
-    void SetSessionId(int) override {}
-    void ShowOperator(const QString&) override {}
-    void HideAdminCommands() override {}
-};
 
 // Records every dialog with its caption and filter, and answers file dialogs with `file`.
 class Recorder : public Dialogs::Responder {

@@ -20,6 +20,7 @@
 #include "sales/SalesChart.h"
 #include "sales/Unit4.h"
 #include "tests/sales/SalesFixture.h"
+#include "tests/support/FakeMainForm.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WidgetTest.h"
 #include "toolkit/DataGrid.h"
@@ -27,25 +28,9 @@
 
 namespace {
 
-// Stands in for the main window: counts the reloads the window asks for.
-class FakeMain : public MainFormOps {
-public:
-    int reloads = 0;
-    void AddProductByCode() override {}
-    void ReloadSaleGrid() override { ++reloads; }
-    void RefreshSaleTotals() override {}
-    void ClearOpenSale() override {}
-    void OpenPayment() override {}
-    QLineEdit* EntryField() override { return nullptr; }
-    int SessionId() const override { return 1; }
-    void SetSessionId(int) override {}
-    void ShowOperator(const QString&) override {}
-    void HideAdminCommands() override {}
-};
-
 struct Window {
     TestDatabase t;
-    FakeMain main;
+    FakeMainForm main;
     std::unique_ptr<Txstj> form;
 
     explicit Window(const QDate& today = QDate(2026, 1, 15)) {

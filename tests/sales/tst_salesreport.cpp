@@ -14,6 +14,7 @@
 #include "common/MainFormOps.h"
 #include "sales/Unit4.h"
 #include "tests/sales/SalesFixture.h"
+#include "tests/support/FakeMainForm.h"
 #include "tests/support/Printouts.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WidgetTest.h"
@@ -24,23 +25,9 @@
 
 namespace {
 
-class FakeMain : public MainFormOps {
-public:
-    void AddProductByCode() override {}
-    void ReloadSaleGrid() override {}
-    void RefreshSaleTotals() override {}
-    void ClearOpenSale() override {}
-    void OpenPayment() override {}
-    QLineEdit* EntryField() override { return nullptr; }
-    int SessionId() const override { return 1; }
-    void SetSessionId(int) override {}
-    void ShowOperator(const QString&) override {}
-    void HideAdminCommands() override {}
-};
-
 struct Window {
     TestDatabase t;
-    FakeMain main;
+    FakeMainForm main;
     std::unique_ptr<Txstj> form;
     QStringList opened;
     GridExporter::FileOpener previous;

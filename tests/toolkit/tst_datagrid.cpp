@@ -12,6 +12,7 @@
 #include "data/Errors.h"
 #include "data/Numbers.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/MemoryDataset.h"
 #include "toolkit/DataGrid.h"
 #include "tests/support/WidgetTest.h"
 
@@ -83,13 +84,6 @@ void DragTitleEdge(DataGrid& grid, int column, int dx) {
 QPoint CellPoint(const DataGrid& grid, int row, int column) {
     return grid.View()->visualRect(grid.View()->model()->index(row, column)).center();
 }
-
-class MemoryDataset : public Dataset {
-public:
-    void Load(std::vector<QString> columns, std::vector<Row> rows) {
-        SetResult(std::move(columns), std::move(rows));
-    }
-};
 
 }  // namespace
 

@@ -9,17 +9,11 @@
 #include "tests/support/Printouts.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WidgetTest.h"
+#include "tests/support/MemoryDataset.h"
 #include "toolkit/DataGrid.h"
 #include "toolkit/GridExporter.h"
 
 namespace {
-
-class MemoryDataset : public Dataset {
-public:
-    void Load(std::vector<QString> columns, std::vector<Row> rows) {
-        SetResult(std::move(columns), std::move(rows));
-    }
-};
 
 // A product list: code, name and price shown, the pinyin code hidden.
 struct ListFixture {

@@ -4,18 +4,8 @@
 #include <stdexcept>
 
 #include "data/Dataset.h"
+#include "tests/support/MemoryDataset.h"
 #include "toolkit/GridFormat.h"
-
-namespace {
-
-class MemoryDataset : public Dataset {
-public:
-    void Load(std::vector<QString> columns, std::vector<Row> rows) {
-        SetResult(std::move(columns), std::move(rows));
-    }
-};
-
-}  // namespace
 
 class TestGridFormat : public QObject {
     Q_OBJECT

@@ -8,18 +8,12 @@
 #include "data/Dataset.h"
 #include "tests/support/Printouts.h"
 #include "tests/support/WidgetTest.h"
+#include "tests/support/MemoryDataset.h"
 #include "toolkit/DataGrid.h"
 #include "toolkit/GridPrinter.h"
 #include "toolkit/PrintPreview.h"
 
 namespace {
-
-class MemoryDataset : public Dataset {
-public:
-    void Load(std::vector<QString> columns, std::vector<Row> rows) {
-        SetResult(std::move(columns), std::move(rows));
-    }
-};
 
 struct ListFixture {
     MemoryDataset dataset;

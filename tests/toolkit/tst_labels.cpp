@@ -7,18 +7,8 @@
 #include "data/Dataset.h"
 #include "tests/support/Printouts.h"
 #include "tests/support/WidgetTest.h"
+#include "tests/support/MemoryDataset.h"
 #include "toolkit/LabelReport.h"
-
-namespace {
-
-class MemoryDataset : public Dataset {
-public:
-    void Load(std::vector<QString> columns, std::vector<Row> rows) {
-        SetResult(std::move(columns), std::move(rows));
-    }
-};
-
-}  // namespace
 
 class TestLabels : public QObject {
     Q_OBJECT
