@@ -605,11 +605,6 @@ void Txstj::MonthlySales() { ShowChart(m_monthlyChart, *m_monthlyQuery, ChartMea
 void Txstj::DailyProfit() { ShowChart(m_dailyChart, *m_dailyQuery, ChartMeasure::Profit, true); }
 void Txstj::DailySales() { ShowChart(m_dailyChart, *m_dailyQuery, ChartMeasure::Sales, true); }
 
-void Txstj::HideCharts() {
-    m_monthlyChart->hide();
-    m_dailyChart->hide();
-}
-
 void Txstj::BuildLineMenu() {
     QTableView* view = m_lineGrid->View();
     m_lineMenu = new QMenu(this);
