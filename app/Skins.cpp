@@ -89,10 +89,10 @@ QToolTip { background-color: rgb(255,194,134); color: black; border: 1px solid %
         {"%inputText", c.inputText}, {"%input", c.input},     {"%highlightText", c.highlightText},
         {"%highlight", c.highlight}, {"%headerText", c.headerText}, {"%header", c.header}};
     for (const auto& [name, value] : colours) sheet.replace(QLatin1String(name), QLatin1String(value));
-    // Disabled controls: halfway between the text and the window, so they read as out of reach.
+    // Disabled controls: a third of the way from the window to the text, so they read as out of reach.
     const QColor text(QLatin1String(c.text)), window(QLatin1String(c.window));
-    const QColor disabled((text.red() + window.red()) / 2, (text.green() + window.green()) / 2,
-                          (text.blue() + window.blue()) / 2);
+    const QColor disabled((text.red() + 2 * window.red()) / 3, (text.green() + 2 * window.green()) / 3,
+                          (text.blue() + 2 * window.blue()) / 3);
     sheet.replace(QLatin1String("%disabled"), disabled.name());
     // The tick stands out from the check box's own background.
     const bool darkBox = QColor(QLatin1String(c.input)).lightness() < 128;
