@@ -12,6 +12,7 @@
 
 #include "app/Fonts.h"
 #include "app/MAIN.h"
+#include "catalogue/PinyinFill.h"
 #include "catalogue/Unit1.h"
 #include "catalogue/ys.h"
 #include "checkout/LinePanel.h"
@@ -66,6 +67,8 @@ bool OpenDatabase(Tdmfm& dm, const QDir& folder) {
             wait->repaint();
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
+        // Products from older versions have no pinyin codes, and the searches find them by those.
+        FillMissingPinyin(dm.ADOConnection1);
         return true;
     } catch (const EPosError& error) {
         Dialogs::ShowError(QStringLiteral("无法打开数据库 %1：\n%2").arg(QDir::toNativeSeparators(path), error.Message()));

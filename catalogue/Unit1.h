@@ -45,6 +45,7 @@ public:
 
     // The window's parts. Its buttons, menu entries and criteria boxes carry object names.
     DataGrid* Grid() const { return m_grid; }
+    QPushButton* NewButton() const { return m_newButton; }
     ProductPanel* EditPanel() const { return m_panel; }
 
     // Closes the window: its datasets, the buttons that need a loaded product, the panel's boxes.
