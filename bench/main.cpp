@@ -431,6 +431,7 @@ void SlipScenario(const QString& path, int runs) {
     RawEngine raw(path);
     const Timing engine = Measure(runs, [](int) {}, [&](int) { raw.Run("select * from data order by id"); });
     Report("slip", ours, engine);
+}
 
 // What each settlement does to config.ini (read it, write it back whole), when other tools have
 // filled it with 60 000 keys; the raw figure reads and writes the same bytes.
