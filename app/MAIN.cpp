@@ -24,6 +24,8 @@
 #include "checkout/Cart.h"
 #include "checkout/LinePanel.h"
 #include "checkout/PaymentPanel.h"
+#include "checkout/ReceiptPrinter.h"
+#include "checkout/ReceiptPrinterWindow.h"
 #include "checkout/SaleGrid.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
@@ -229,6 +231,10 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
     m_changePasswordAction->setObjectName(QStringLiteral("changePasswordAction"));
     m_userAdminAction = m_settingsMenu->addAction(QStringLiteral("用户管理"));
     m_userAdminAction->setObjectName(QStringLiteral("userAdminAction"));
+    m_receiptPrinterAction = m_settingsMenu->addAction(QStringLiteral("小票打印机设置"));
+    m_receiptPrinterAction->setObjectName(QStringLiteral("receiptPrinterAction"));
+    m_drawerAction = m_settingsMenu->addAction(QStringLiteral("开钱箱"));
+    m_drawerAction->setObjectName(QStringLiteral("drawerAction"));
     m_settingsMenu->addSeparator();
     for (int i = 0; i < kSkinCount; ++i) {
         QAction* skin = m_settingsMenu->addAction(SkinName(i));
@@ -281,6 +287,8 @@ void TMainForm::BuildCheckout() {
     m_payment = new PaymentPanel(this, m_dm.ADOConnection1, *this, m_counters, *m_saleGrid, m_entry);
 
     connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, m_payment, &PaymentPanel::OpenPayment);
+    BuildSettleMenu();
+    WireReceiptPrinter();
     connect(m_cart, &Cart::PaymentAsked, m_payment, &PaymentPanel::OpenPayment);
     connect(m_cart, &Cart::SaleReloaded, m_payment, &QWidget::hide);
     connect(m_cart, &Cart::LineDeleted, m_payment, &QWidget::hide);
@@ -312,6 +320,45 @@ void TMainForm::BuildCheckout() {
     connect(ToolButton(QStringLiteral("销售单")), &QToolButton::clicked, this, [this] { PrintSlip(); });
 }
 
+// A click on 结账 still settles; holding it down shows the menu, and F9 works anywhere on the desk.
+void TMainForm::BuildSettleMenu() {
+    QToolButton* settle = ToolButton(QStringLiteral("结 账"));
+    auto* menu = new QMenu(settle);
+    menu->setObjectName(QStringLiteral("settleMenu"));
+    QAction* reprint = menu->addAction(QStringLiteral("重打小票"));
+    reprint->setObjectName(QStringLiteral("reprintAction"));
+    reprint->setShortcut(QKeySequence(Qt::Key_F9));
+    reprint->setShortcutContext(Qt::WindowShortcut);
+    addAction(reprint);
+    settle->setMenu(menu);
+    settle->setPopupMode(QToolButton::DelayedPopup);
+    connect(reprint, &QAction::triggered, m_payment, &PaymentPanel::ReprintLastReceipt);
+}
+
+// The setting is read at each use, so a change in its window counts from the next sale on.
+void TMainForm::WireReceiptPrinter() {
+    m_payment->SetReceiptPrinter(
+        [this](const ReceiptData& receipt) { PrintReceiptOn(LoadReceiptPrinterSetting(m_configPath), receipt); });
+    m_payment->SetCashDrawer([this] {
+        const ReceiptPrinterSetting setting = LoadReceiptPrinterSetting(m_configPath);
+        if (setting.drawer) OpenCashDrawer(setting);
+    });
+    connect(m_receiptPrinterAction, &QAction::triggered, this, [this] {
+        OpenWindowOnce(m_receiptPrinterWindow, [this]() -> QWidget* {
+            auto* window = new ReceiptPrinterWindow(m_configPath, this);
+            window->show();
+            return window;
+        });
+    });
+    connect(m_drawerAction, &QAction::triggered, this, [this] {
+        try {
+            OpenCashDrawer(LoadReceiptPrinterSetting(m_configPath));
+        } catch (const EPosError& error) {
+            Dialogs::ShowError(QStringLiteral("钱箱打开失败：") + error.Message());
+        }
+    });
+}
+
 // The slip shows the open sale as the grid does: its rows in the grid's order, its footer total.
 void TMainForm::PrintSlip() {
     m_form2->PrintSlip(SaleNumber(), m_saleGrid->FooterValue(LineCol::Amount), CurrentOperator());
@@ -332,6 +379,8 @@ void TMainForm::HideAdminCommands() {
     findChild<QToolButton*>(QStringLiteral("productsButton"))->setVisible(false);
     m_changePasswordAction->setVisible(false);
     m_userAdminAction->setVisible(false);
+    m_receiptPrinterAction->setVisible(false);
+    m_drawerAction->setVisible(false);
     for (QWidget* widget : m_adminOnly)
         if (widget) widget->setVisible(false);
 }

@@ -100,6 +100,8 @@ private:
     void BuildToolbar(QWidget* parent, class QHBoxLayout* row);
     void BuildStatusBar();
     void BuildCheckout();
+    void BuildSettleMenu();
+    void WireReceiptPrinter();
     void ShowSteps();
     void ChooseSkin(int index);
     void RecordSessionEnd();
@@ -136,4 +138,7 @@ private:
     TForm2* m_form2 = nullptr;
     QAction* m_changePasswordAction = nullptr;
     QAction* m_userAdminAction = nullptr;
+    QAction* m_receiptPrinterAction = nullptr;
+    QAction* m_drawerAction = nullptr;
+    QPointer<QWidget> m_receiptPrinterWindow;
 };

@@ -14,6 +14,7 @@
 
 #include "app/Fonts.h"
 #include "app/MAIN.h"
+#include "catalogue/PinyinFill.h"
 #include "catalogue/Unit1.h"
 #include "catalogue/excel.h"
 #include "catalogue/ys.h"
@@ -49,6 +50,16 @@ public:
     }
 };
 
+// Products from older versions have no pinyin codes, and the searches find them by those; the
+// shop can still sell without them, so a failure here only warns.
+void FillPinyinCodes(Tdmfm& dm) {
+    try {
+        FillMissingPinyin(dm.ADOConnection1);
+    } catch (const EPosError& error) {
+        Dialogs::ShowWarning(QStringLiteral("无法补全商品的拼音码，按拼音码查询会漏掉这些商品：\n%1").arg(error.Message()));
+    }
+}
+
 }  // namespace
 
 bool OpenDatabase(Tdmfm& dm, const QDir& folder) {
@@ -73,6 +84,7 @@ bool OpenDatabase(Tdmfm& dm, const QDir& folder) {
             wait->repaint();
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
+        FillPinyinCodes(dm);
         return true;
     } catch (const EPosError& error) {
         Dialogs::ShowError(QStringLiteral("无法打开数据库 %1：\n%2").arg(QDir::toNativeSeparators(path), error.Message()));

@@ -5,13 +5,35 @@
 #include "common/Sql.h"
 #include "data/ColumnNames.h"
 
+namespace {
+
+// The stored pinyin-initial code of a text column; empty for a column without one.
+QString PinyinColumnOf(const QString& column) {
+    using namespace ProductCol;
+    if (column == Name) return NamePinyin;
+    if (column == Supplier) return SupplierPinyin;
+    if (column == Category) return CategoryPinyin;
+    return {};
+}
+
+}  // namespace
+
 SearchStatement ContainsSearch(const QString& start,
                                const std::vector<std::pair<QString, QLineEdit*>>& criteria) {
     SearchStatement statement{start, {}};
+    const QString escape = QLatin1String(kLikeEscape);
     for (const auto& [column, box] : criteria) {
         if (box->text().isEmpty()) continue;
-        statement.sql += QStringLiteral(" and %1 like ?").arg(column) + QLatin1String(kLikeEscape);
-        statement.values << LikeContains(box->text());
+        const QString pattern = LikeContains(box->text());
+        const QString pinyin = PinyinColumnOf(column);
+        statement.values << pattern;
+        if (pinyin.isEmpty()) {
+            statement.sql += QStringLiteral(" and %1 like ?").arg(column) + escape;
+            continue;
+        }
+        // "kkkl" finds 可口可乐 through its code; like ignores Latin case on both columns.
+        statement.sql += QStringLiteral(" and (%1 like ?%3 or %2 like ?%3)").arg(column, pinyin, escape);
+        statement.values << pattern;
     }
     return statement;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What the product searches share. Their statements: a fixed start and one "contains" condition
-// per criteria box that holds text, in a fixed order. The typed text is a bound value, so a quote,
+// per criteria box that holds text, in a fixed order; the name, supplier and category boxes also
+// match the stored pinyin-initial codes. The typed text is a bound value, so a quote,
 // %, _ or \ in it is only that character. And their lists' columns.
 
 #include <QString>

@@ -195,11 +195,26 @@ void PaymentPanel::ConfirmPayment() {
     if (!saved)
         Dialogs::ShowWarning(
             QStringLiteral("销售已结账，但销售流水号无法保存到配置文件：%1").arg(m_counters.ErrorString()));
-    if (!m_printReceipt->isChecked()) return;
+    if (m_printReceipt->isChecked()) {
+        try {
+            m_print(receipt);
+        } catch (const EPosError& error) {
+            // The sale is settled; only the paper is missing.
+            Dialogs::ShowError(QStringLiteral("小票打印失败：") + error.Message());
+        }
+    }
+    if (!m_openDrawer) return;
     try {
-        m_print(receipt);
+        m_openDrawer();  // receipt or not: the change comes out of the drawer
     } catch (const EPosError& error) {
-        // The sale is settled; only the paper is missing.
+        Dialogs::ShowError(QStringLiteral("钱箱打开失败：") + error.Message());
+    }
+}
+
+void PaymentPanel::ReprintLastReceipt() {
+    try {
+        m_print(LastSaleReceipt(m_db, Clock::Now().time()));
+    } catch (const EPosError& error) {
         Dialogs::ShowError(QStringLiteral("小票打印失败：") + error.Message());
     }
 }

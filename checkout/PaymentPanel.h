@@ -28,9 +28,13 @@ public:
     void ConfirmPayment();
     void Cancel();
     void CloseIcon();
+    // Prints the receipt of the last settled sale again, from the stored sale, marked as a copy.
+    void ReprintLastReceipt();
 
     // Where the receipt goes; the default printer unless a test puts something else here.
     void SetReceiptPrinter(std::function<void(const ReceiptData&)> printer) { m_print = std::move(printer); }
+    // Opens the cash drawer after every settlement; none by default. Throws EPosError on failure.
+    void SetCashDrawer(std::function<void()> drawer) { m_openDrawer = std::move(drawer); }
 
     QLineEdit* TotalBox() const { return m_total; }
     QLineEdit* ReceivedBox() const { return m_received; }
@@ -68,4 +72,5 @@ private:
     QPushButton* m_cancelButton;
     QToolButton* m_close;
     std::function<void(const ReceiptData&)> m_print;
+    std::function<void()> m_openDrawer;
 };

@@ -69,6 +69,11 @@ std::vector<ReceiptLine> ReceiptLayout(const ReceiptData& d) {
     lines.push_back({y + 180, kRule});
     lines.push_back({y + 210, QStringLiteral("         欢迎下次惠顾        ")});
     lines.push_back({y + 240, kRule});
+    if (d.reprint) {
+        // A copy must never pass for a second sale: the mark goes under the title, the rest moves down.
+        for (size_t i = 1; i < lines.size(); ++i) lines[i].y += 30;
+        lines.insert(lines.begin() + 1, {35, QStringLiteral("        （重打）")});
+    }
     return lines;
 }
 

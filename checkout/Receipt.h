@@ -24,6 +24,7 @@ struct ReceiptData {
     QTime printTime;
     std::vector<ReceiptItem> items;
     QString total, received, cash, change;  // the payment panel's texts
+    bool reprint = false;                   // marked "（重打）" under the title
 };
 
 struct ReceiptLine {

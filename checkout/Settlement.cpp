@@ -61,3 +61,36 @@ std::vector<ReceiptItem> SettleOpenSale(Connection& db, const Payment& payment) 
     transaction.Commit();
     return items;
 }
+
+ReceiptData LastSaleReceipt(Connection& db, const QTime& printTime) {
+    using namespace PaymentCol;
+    Query sale(db,
+               QStringLiteral("select %1,%2,%3,[%4],[%5],[%6],[%7] from data3 order by rowid desc limit 1")
+                   .arg(SaleNumber, Operator, Date, AmountDue, AmountReceived, Cash, Change));
+    sale.Open();
+    if (sale.IsEmpty()) throw EPosError(QStringLiteral("还没有结账的销售，没有小票可以重打。"));
+    const auto money = [&sale](const QString& column) {
+        return QString::asprintf("%.2f", sale.FieldByName(column).AsFloat());
+    };
+    ReceiptData receipt;
+    receipt.saleNumber = sale.FieldByName(SaleNumber).AsString();
+    receipt.cashier = sale.FieldByName(Operator).AsString();
+    receipt.saleDate = QDate::fromString(sale.FieldByName(Date).AsString(), QStringLiteral("yyyy-MM-dd"));
+    receipt.printTime = printTime;
+    receipt.total = money(AmountDue);
+    receipt.received = money(AmountReceived);
+    receipt.cash = money(Cash);
+    receipt.change = money(Change);
+    receipt.reprint = true;
+
+    Query lines(db, QStringLiteral("select %1, [%2], [%3] from data1 where %4=? order by %5")
+                        .arg(LineCol::Name, LineCol::Quantity, LineCol::Amount, LineCol::SaleNumber,
+                             LineCol::SoldLineId));
+    lines.SetSQL(lines.SQL(), {receipt.saleNumber});
+    lines.Open();
+    for (lines.First(); !lines.Eof(); lines.Next())
+        receipt.items.push_back({lines.FieldByName(LineCol::Name).AsString(),
+                                 lines.FieldByName(LineCol::Quantity).AsFloat(),
+                                 lines.FieldByName(LineCol::Amount).AsFloat()});
+    return receipt;
+}

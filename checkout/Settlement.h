@@ -24,3 +24,7 @@ struct Payment {
 // receipt. Throws EPosError when there is no open sale or the total is negative, and
 // EDatabaseError when the engine fails; the database is then as it was.
 std::vector<ReceiptItem> SettleOpenSale(Connection& db, const Payment& payment);
+
+// The receipt of the last settled sale as stored (data3 and its lines in data1), marked as a
+// reprint and printed at `printTime`. Throws EPosError when no sale has been settled yet.
+ReceiptData LastSaleReceipt(Connection& db, const QTime& printTime);

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "catalogue/ProductImport.h"
+#include "catalogue/PinyinFill.h"
 #include "common/Password.h"
 #include "data/Connection.h"
 #include "data/Errors.h"
@@ -32,6 +33,7 @@ int Usage() {
         << "usage: posdb create FILE      a new empty database with the super administrator\n"
            "       posdb demo FILE        a new database with demo products and sales\n"
            "       posdb check FILE       integrity check and the row count of each table\n"
+           "       posdb pinyin FILE      fills the missing pinyin search codes of the products\n"
            "       posdb backup DATABASE TARGET   a checked, encrypted copy of the database\n"
            "       posdb restore SOURCE DATABASE  puts a checked backup in place of the database\n"
            "       posdb synth FILE [--products N] [--sales M] [--lines-per-sale K] [--months P] [--seed S]\n"
@@ -56,6 +58,14 @@ int Check(const QString& path) {
               << db.Scalar(QStringLiteral("select count(*) from \"%1\"").arg(name)).toLongLong() << "\n";
     }
     return integrity == QLatin1String("ok") ? 0 : 1;
+}
+
+int Pinyin(const QString& path) {
+    if (!QFileInfo::exists(path)) throw EDatabaseError(QStringLiteral("找不到数据库文件：%1").arg(path));
+    Connection db;
+    db.Open(path);
+    Out() << "filled the pinyin codes of " << FillMissingPinyin(db) << " products\n";
+    return 0;
 }
 
 // The same work as the backup window, for a scheduled job: the reason on standard error.
@@ -148,6 +158,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (command == QLatin1String("check")) return Check(path);
+        if (command == QLatin1String("pinyin")) return Pinyin(path);
         if (command == QLatin1String("synth")) return Synth(path, args.mid(2));
         if (command == QLatin1String("backup") || command == QLatin1String("restore"))
             return Copy(command, args.mid(1));

@@ -148,8 +148,8 @@ void TestMainForm::choosingSkinStoresIt() {
     const QList<QAction*> entries = form.SettingsMenu()->actions();
     QStringList captions;
     for (QAction* a : entries) captions << a->text();
-    QCOMPARE(captions, QStringList({"修改密码", "用户管理", "", "黑色经典(皮肤)", "蓝色幻想(皮肤)", "梦幻天空(皮肤)",
-                                    "黑色遐想(皮肤)", "梦想成真(皮肤)"}));
+    QCOMPARE(captions, QStringList({"修改密码", "用户管理", "小票打印机设置", "开钱箱", "", "黑色经典(皮肤)",
+                                    "蓝色幻想(皮肤)", "梦幻天空(皮肤)", "黑色遐想(皮肤)", "梦想成真(皮肤)"}));
     form.findChild<QAction*>(QStringLiteral("skinAction4"))->trigger();
     QCOMPARE(UserSettings::Read(QStringLiteral("skin")), QStringLiteral("4"));
     QCOMPARE(CurrentSkin(), 4);

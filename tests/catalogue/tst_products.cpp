@@ -9,10 +9,13 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
 
+#include "catalogue/PinyinFill.h"
+#include "catalogue/ProductImport.h"
 #include "catalogue/ProductPanel.h"
 #include "catalogue/Unit1.h"
 #include "common/Application.h"
@@ -127,6 +130,20 @@ std::vector<Product> Catalogue() {
             {.code = S("D4"), .price = 8, .name = S("50%果汁"), .supplier = S("城东商行")}};
 }
 
+// An xlsx workbook of one product under the nine titles, written by openpyxl.
+QString OneProductWorkbook(const QString& path, const QString& row) {
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(MAKE_WORKBOOK)});
+    python.write(S(R"({"path":"%1","format":"xlsx","sheets":[{"name":"tavlin","rows":[)"
+                   R"(["商品编码","商品类别","商品名称","规格型号","进货单价","销售单价","会员价","单位","供货商"],)"
+                   R"(%2]}]})")
+                     .arg(path, row)
+                     .toUtf8());
+    python.closeWriteChannel();
+    python.waitForFinished(-1);
+    return path;
+}
+
 }  // namespace
 
 class TestProducts : public QObject {
@@ -137,6 +154,7 @@ private Q_SLOTS:
     void search_data();
     void search();
     void clearingCriteriaEndsOnAllPricedProducts();
+    void pinyinCodesFindImportedAndFilledProducts();
     void loadingFillsThePanel();
     void addRefusesAnExistingCodeBeforeAnyOtherCheck();
     void addRequiresValuesInOrder_data();
@@ -220,6 +238,25 @@ void TestProducts::clearingCriteriaEndsOnAllPricedProducts() {
     QVERIFY(f.Criteria(S("商品名称"))->text().isEmpty());
     QVERIFY(f.Criteria(S("供货商"))->text().isEmpty());
     QCOMPARE(f.Codes(), kNonZero);
+}
+
+void TestProducts::pinyinCodesFindImportedAndFilledProducts() {
+    Fixture f(Catalogue());  // rows without codes, as from an older version
+    QTemporaryDir dir;
+    const QString book = OneProductWorkbook(
+        dir.filePath(S("book.xlsx")), S(R"(["E5","食品","康师傅方便面","1包",1.5,3,2.8,"包","城东商行"])"));
+    QCOMPARE(ImportProducts(book, f.t.Path()).added, 1);
+    const auto search = [&f](const QString& column, const QString& text) {
+        f.Click(f.Button("clearButton"));
+        TypeText(f.Criteria(column), text);
+        return f.Codes();
+    };
+    QCOMPARE(search(S("商品名称"), S("KSF")), QStringList({S("E5")}));
+    QCOMPARE(search(S("商品类别"), S("sp")), QStringList({S("E5")}));
+    QCOMPARE(search(S("供货商"), S("cds")), QStringList({S("E5")}));  // D4's code is still missing
+    QCOMPARE(FillMissingPinyin(f.t.db()), 4);
+    QCOMPARE(search(S("供货商"), S("cds")), QStringList({S("D4"), S("E5")}));
+    QCOMPARE(search(S("商品名称"), S("kl")), QStringList({S("A1")}));  // B2's price is 0
 }
 
 void TestProducts::loadingFillsThePanel() {

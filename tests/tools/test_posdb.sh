@@ -24,4 +24,16 @@ sp=$(echo "$out" | sed -n 's/^sp: //p')
 [ "$sp" -ge 40 ] || { echo "demo has $sp products"; exit 1; }
 sales=$(echo "$out" | sed -n 's/^data3: //p')
 [ "$sales" -ge 100 ] || { echo "demo has $sales sales"; exit 1; }
+# pinyin: codes of older rows filled once; a code already stored is kept; a second run changes nothing.
+sql() { printf "PRAGMA key='pelmok.zqa';\n%s\n" "$1" | sqlcipher "$dir/x.mdb" | tail -n 1; }
+sql "insert into sp (商品编码,商品名称,供货商,商品类别,销售单价) values ('P1','可口可乐','康师傅','饮料',3);
+insert into sp (商品编码,商品名称,供货商,商品类别,sppy,销售单价) values ('P2','面包','',null,'keep',2);" >/dev/null
+out=$("$posdb" pinyin "$dir/x.mdb")
+[ "$out" = "filled the pinyin codes of 1 products" ] || { echo "pinyin: $out"; exit 1; }
+codes=$(sql "select group_concat(coalesce(sppy,'-')||'/'||coalesce(ghspy,'-')||'/'||coalesce(lbpy,'-'),' ') from (select * from sp order by 商品编码);")
+[ "$codes" = "kkkl/ksf/yl keep/-/-" ] || { echo "codes: $codes"; exit 1; }
+out=$("$posdb" pinyin "$dir/x.mdb")
+[ "$out" = "filled the pinyin codes of 0 products" ] || { echo "second pinyin: $out"; exit 1; }
+if "$posdb" pinyin "$dir/none.mdb" 2>/dev/null; then echo "pinyin of a missing file succeeded"; exit 1; fi
+
 echo "posdb ok"
