@@ -31,10 +31,10 @@
 #include "common/Dialogs.h"
 #include "common/Maker.h"
 #include "common/UserSettings.h"
-#include "sales/Unit2.h"
 #include "data/ColumnNames.h"
 #include "data/Errors.h"
 #include "data/dm.h"
+#include "sales/Unit2.h"
 #include "toolkit/Desktop.h"
 #include "toolkit/Forms.h"
 
@@ -108,13 +108,15 @@ TMainForm::TMainForm(Tdmfm& dm, QString configPath, QWidget* parent)
 
 void TMainForm::ReadSaleCounters() {
     if (!m_counters.Load())
-        Dialogs::ShowWarning(QStringLiteral("无法读取配置文件 %1：%2").arg(m_configPath, m_counters.ErrorString()));
+        Dialogs::ShowWarning(
+            QStringLiteral("无法读取配置文件 %1：%2").arg(m_configPath, m_counters.ErrorString()));
     m_saleNumberLabel->setText(m_counters.Number());
 }
 
 bool TMainForm::SaveSaleCounters() {
     if (m_counters.Save()) return true;
-    Dialogs::ShowError(QStringLiteral("无法保存销售流水号到 %1：%2").arg(m_configPath, m_counters.ErrorString()));
+    Dialogs::ShowError(
+        QStringLiteral("无法保存销售流水号到 %1：%2").arg(m_configPath, m_counters.ErrorString()));
     return false;
 }
 
@@ -170,8 +172,9 @@ void TMainForm::BuildBottom(QVBoxLayout* column) {
     totals->setObjectName(QStringLiteral("totalsBox"));
     totals->setFixedSize(449, 145);
     // Its own sheet keeps the sky blue under every skin.
-    totals->setStyleSheet(QStringLiteral("#totalsBox { background-color: #87cefa; border: 1px solid #4682b4; }"
-                                         "#totalsBox QLabel { color: #000000; background: transparent; }"));
+    totals->setStyleSheet(
+        QStringLiteral("#totalsBox { background-color: #87cefa; border: 1px solid #4682b4; }"
+                       "#totalsBox QLabel { color: #000000; background: transparent; }"));
     totals->setAttribute(Qt::WA_StyledBackground);
     auto* totalsLayout = new QVBoxLayout(totals);
     m_totalLabel = new QLabel(QStringLiteral("共:0.00元"), totals);
@@ -251,7 +254,8 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
     webSite->setObjectName(QStringLiteral("webSiteAction"));
     connect(webSite, &QAction::triggered, this,
             [] { OpenAddress(QUrl(QLatin1String(kMakerWebUrl)), QLatin1String(kMakerWebAddress)); });
-    m_supportMenu->addAction(QString::fromUtf8(kSupportContact))->setObjectName(QStringLiteral("contactAction"));
+    m_supportMenu->addAction(QString::fromUtf8(kSupportContact))
+        ->setObjectName(QStringLiteral("contactAction"));
     m_supportMenu->addAction(QStringLiteral("关于..."))->setObjectName(QStringLiteral("aboutAction"));
     ToolButton(QStringLiteral("技术支持"))->setMenu(m_supportMenu);
     ToolButton(QStringLiteral("技术支持"))->setPopupMode(QToolButton::InstantPopup);
@@ -286,14 +290,16 @@ void TMainForm::BuildCheckout() {
     m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid);
     m_payment = new PaymentPanel(this, m_dm.ADOConnection1, *this, m_counters, *m_saleGrid, m_entry);
 
-    connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, m_payment, &PaymentPanel::OpenPayment);
+    connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, m_payment,
+            &PaymentPanel::OpenPayment);
     BuildSettleMenu();
     WireReceiptPrinter();
     connect(m_cart, &Cart::PaymentAsked, m_payment, &PaymentPanel::OpenPayment);
     connect(m_cart, &Cart::SaleReloaded, m_payment, &QWidget::hide);
     connect(m_cart, &Cart::LineDeleted, m_payment, &QWidget::hide);
 
-    connect(m_saleGrid->ChangePriceAction(), &QAction::triggered, m_linePanel, [this] { m_linePanel->OpenOnCurrentRow(true); });
+    connect(m_saleGrid->ChangePriceAction(), &QAction::triggered, m_linePanel,
+            [this] { m_linePanel->OpenOnCurrentRow(true); });
     connect(m_saleGrid->ChangeQuantityAction(), &QAction::triggered, m_linePanel,
             [this] { m_linePanel->OpenOnCurrentRow(false); });
     connect(m_saleGrid, &DataGrid::RowDoubleClicked, m_linePanel, [this](int row) {
@@ -337,8 +343,9 @@ void TMainForm::BuildSettleMenu() {
 
 // The setting is read at each use, so a change in its window counts from the next sale on.
 void TMainForm::WireReceiptPrinter() {
-    m_payment->SetReceiptPrinter(
-        [this](const ReceiptData& receipt) { PrintReceiptOn(LoadReceiptPrinterSetting(m_configPath), receipt); });
+    m_payment->SetReceiptPrinter([this](const ReceiptData& receipt) {
+        PrintReceiptOn(LoadReceiptPrinterSetting(m_configPath), receipt);
+    });
     m_payment->SetCashDrawer([this] {
         const ReceiptPrinterSetting setting = LoadReceiptPrinterSetting(m_configPath);
         if (setting.drawer) OpenCashDrawer(setting);
@@ -373,7 +380,9 @@ void TMainForm::ClearOpenSale() { m_cart->ClearOpenSale(); }
 void TMainForm::OpenPayment() { m_payment->OpenPayment(); }
 void TMainForm::HidePayment() { m_payment->hide(); }
 
-void TMainForm::ShowOperator(const QString& user) { m_statusPanels[1]->setText(QStringLiteral("操作员：") + user); }
+void TMainForm::ShowOperator(const QString& user) {
+    m_statusPanels[1]->setText(QStringLiteral("操作员：") + user);
+}
 
 void TMainForm::HideAdminCommands() {
     findChild<QToolButton*>(QStringLiteral("productsButton"))->setVisible(false);
@@ -420,7 +429,8 @@ void TMainForm::ShowSteps() {
     m_saleDate = Clock::Today();
     const int skin = SkinFromSetting(UserSettings::Read(QStringLiteral("skin")));
     if (skin >= 0) ApplySkin(skin);
-    m_statusPanels[2]->setText(QStringLiteral("今天：") + Clock::Today().toString(QStringLiteral("yyyy-MM-dd")));
+    m_statusPanels[2]->setText(QStringLiteral("今天：") +
+                               Clock::Today().toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 void TMainForm::ChooseSkin(int index) {

@@ -1,15 +1,15 @@
 #include "app/Program.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
-#include <QTimer>
-#include <QApplication>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/Fonts.h"
@@ -19,8 +19,6 @@
 #include "catalogue/excel.h"
 #include "catalogue/ys.h"
 #include "checkout/LinePanel.h"
-#include "sales/SalesChart.h"
-#include "sales/Unit4.h"
 #include "common/Application.h"
 #include "common/Dialogs.h"
 #include "common/Password.h"
@@ -28,14 +26,16 @@
 #include "data/Schema.h"
 #include "data/dm.h"
 #include "maintenance/About.h"
-#include "toolkit/Pictures.h"
-#include "users/changepass.h"
-#include "users/login.h"
-#include "users/usergl.h"
 #include "maintenance/Backup.h"
 #include "maintenance/IntegrityWatch.h"
 #include "maintenance/RepairRules.h"
 #include "maintenance/repairdb.h"
+#include "sales/SalesChart.h"
+#include "sales/Unit4.h"
+#include "toolkit/Pictures.h"
+#include "users/changepass.h"
+#include "users/login.h"
+#include "users/usergl.h"
 
 namespace {
 
@@ -56,7 +56,8 @@ void FillPinyinCodes(Tdmfm& dm) {
     try {
         FillMissingPinyin(dm.ADOConnection1);
     } catch (const EPosError& error) {
-        Dialogs::ShowWarning(QStringLiteral("无法补全商品的拼音码，按拼音码查询会漏掉这些商品：\n%1").arg(error.Message()));
+        Dialogs::ShowWarning(
+            QStringLiteral("无法补全商品的拼音码，按拼音码查询会漏掉这些商品：\n%1").arg(error.Message()));
     }
 }
 
@@ -87,7 +88,8 @@ bool OpenDatabase(Tdmfm& dm, const QDir& folder) {
         FillPinyinCodes(dm);
         return true;
     } catch (const EPosError& error) {
-        Dialogs::ShowError(QStringLiteral("无法打开数据库 %1：\n%2").arg(QDir::toNativeSeparators(path), error.Message()));
+        Dialogs::ShowError(
+            QStringLiteral("无法打开数据库 %1：\n%2").arg(QDir::toNativeSeparators(path), error.Message()));
         return false;
     }
 }
@@ -121,8 +123,8 @@ void OpenBackupWindow(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch, QPo
 }
 
 // A damaged database leads to the backup window once nothing modal (the login) is using it.
-void OpenBackupWindowWhenFree(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch, QPointer<QWidget>& window,
-                              const QString& database) {
+void OpenBackupWindowWhenFree(TMainForm& mainForm, Tdmfm& dm, IntegrityWatch& watch,
+                              QPointer<QWidget>& window, const QString& database) {
     if (QApplication::activeModalWidget() || mainForm.SessionId() == 0) {
         QTimer::singleShot(500, &mainForm, [&mainForm, &dm, &watch, &window, database] {
             OpenBackupWindowWhenFree(mainForm, dm, watch, window, database);
@@ -144,9 +146,11 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     TMainForm mainForm(dmfm, QDir(configFolder).filePath(QStringLiteral("config.ini")));
     Tloginfm loginfm(dmfm, mainForm, &mainForm);
     if (!OpenDatabase(dmfm, QDir::current())) return 1;
-    auto* xstj = new Txstj(dmfm, mainForm, [&loginfm] { return loginfm.CurrentOperator(); }, &mainForm);
+    auto* xstj = new Txstj(
+        dmfm, mainForm, [&loginfm] { return loginfm.CurrentOperator(); }, &mainForm);
     TAboutBox AboutBox(&mainForm);
-    if (const QString failed = RepairRules::TakeAutoBackupFailure(); !failed.isEmpty()) Dialogs::ShowWarning(failed);
+    if (const QString failed = RepairRules::TakeAutoBackupFailure(); !failed.isEmpty())
+        Dialogs::ShowWarning(failed);
     auto* Form1 = new TForm1(dmfm, &mainForm);
     auto* excell = new Texcell(mainForm, Form1);
     auto* ysfm = new Tysfm(dmfm, mainForm, &mainForm);
@@ -161,14 +165,14 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     mainForm.SetMonthSalesFill([xstj] { xstj->ShowMonthSales(); });
     mainForm.AddAdminOnly(xstj->MonthlyChart());
     mainForm.AddAdminOnly(xstj->DailyChart());
-    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("salesButton")), &QToolButton::clicked, xstj,
-                     [xstj, &mainForm] {
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("salesButton")), &QToolButton::clicked,
+                     xstj, [xstj, &mainForm] {
                          xstj->exec();
                          mainForm.HidePayment();
                          mainForm.LineDetailPanel()->hide();
                      });
-    QObject::connect(Form1->findChild<QToolButton*>(QStringLiteral("importButton")), &QToolButton::clicked, excell,
-                     [excell] { excell->exec(); });
+    QObject::connect(Form1->findChild<QToolButton*>(QStringLiteral("importButton")), &QToolButton::clicked,
+                     excell, [excell] { excell->exec(); });
     QObject::connect(mainForm.LookupButton(), &QPushButton::clicked, ysfm, [ysfm] { ysfm->exec(); });
     QPointer<QWidget> changepassfm, userglfm;
     OpenFromMenu<Tchangepassfm>(
@@ -179,8 +183,8 @@ int RunProgram(TApplication& app, const QString& configFolder, const std::functi
     const QString database = QDir::current().absoluteFilePath(QStringLiteral("data.mdb"));
     IntegrityWatch watch;
     QPointer<QWidget> repair;
-    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("backupButton")), &QToolButton::clicked, &mainForm,
-                     [&] { OpenBackupWindow(mainForm, dmfm, watch, repair, database); });
+    QObject::connect(mainForm.findChild<QToolButton*>(QStringLiteral("backupButton")), &QToolButton::clicked,
+                     &mainForm, [&] { OpenBackupWindow(mainForm, dmfm, watch, repair, database); });
     QObject::connect(&watch, &IntegrityWatch::Damaged, &mainForm, [&](const QString& reason) {
         Dialogs::ShowError(Backup::DamagedMessage(reason));
         OpenBackupWindowWhenFree(mainForm, dmfm, watch, repair, database);

@@ -8,17 +8,17 @@ namespace {
 // A skin is a palette poured into one style sheet, so every skin styles the same widgets.
 struct SkinColours {
     const char* name;
-    const char* window;      // window and panel background
+    const char* window;  // window and panel background
     const char* text;
-    const char* buttonTop;   // button gradient
+    const char* buttonTop;  // button gradient
     const char* buttonBottom;
     const char* buttonText;
     const char* border;
-    const char* input;       // edit boxes and grid cells
+    const char* input;  // edit boxes and grid cells
     const char* inputText;
-    const char* highlight;   // selection, hover
+    const char* highlight;  // selection, hover
     const char* highlightText;
-    const char* header;      // grid titles, menu bar, status bar
+    const char* header;  // grid titles, menu bar, status bar
     const char* headerText;
 };
 
@@ -83,11 +83,18 @@ QTabBar::tab:selected { background: %highlight; color: %highlightText; }
   color: %headerText; }
 QToolTip { background-color: rgb(255,194,134); color: black; border: 1px solid %border; }
 )");
-    const std::pair<const char*, const char*> colours[] = {
-        {"%window", c.window},       {"%text", c.text},       {"%buttonTop", c.buttonTop},
-        {"%buttonBottom", c.buttonBottom}, {"%buttonText", c.buttonText}, {"%border", c.border},
-        {"%inputText", c.inputText}, {"%input", c.input},     {"%highlightText", c.highlightText},
-        {"%highlight", c.highlight}, {"%headerText", c.headerText}, {"%header", c.header}};
+    const std::pair<const char*, const char*> colours[] = {{"%window", c.window},
+                                                           {"%text", c.text},
+                                                           {"%buttonTop", c.buttonTop},
+                                                           {"%buttonBottom", c.buttonBottom},
+                                                           {"%buttonText", c.buttonText},
+                                                           {"%border", c.border},
+                                                           {"%inputText", c.inputText},
+                                                           {"%input", c.input},
+                                                           {"%highlightText", c.highlightText},
+                                                           {"%highlight", c.highlight},
+                                                           {"%headerText", c.headerText},
+                                                           {"%header", c.header}};
     for (const auto& [name, value] : colours) sheet.replace(QLatin1String(name), QLatin1String(value));
     // Disabled controls: a third of the way from the window to the text, so they read as out of reach.
     const QColor text(QLatin1String(c.text)), window(QLatin1String(c.window));
@@ -123,6 +130,7 @@ void ApplyDefaultSkin() {
 int CurrentSkin() { return g_current; }
 
 int SkinFromSetting(const QString& stored) {
-    if (stored.size() == 1 && stored[0] >= u'0' && stored[0] < QChar(u'0' + kSkinCount)) return stored[0].unicode() - u'0';
+    if (stored.size() == 1 && stored[0] >= u'0' && stored[0] < QChar(u'0' + kSkinCount))
+        return stored[0].unicode() - u'0';
     return -1;
 }

@@ -15,7 +15,9 @@ struct Timing {
 inline Timing Summarise(std::vector<double> ms) {
     if (ms.empty()) return {};
     std::sort(ms.begin(), ms.end());
-    const auto at = [&ms](double q) { return ms[std::min(ms.size() - 1, size_t(q * double(ms.size() - 1) + 0.5))]; };
+    const auto at = [&ms](double q) {
+        return ms[std::min(ms.size() - 1, size_t(q * double(ms.size() - 1) + 0.5))];
+    };
     return {at(0.5), at(0.9)};
 }
 

@@ -6,6 +6,7 @@
 
 #include <sys/resource.h>
 #include <unistd.h>
+#include <xlsxwriter.h>
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -19,10 +20,8 @@
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QToolButton>
 #include <QTimer>
-#include <xlsxwriter.h>
-
+#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -34,28 +33,28 @@
 #include "catalogue/Unit1.h"
 #include "catalogue/ys.h"
 #include "checkout/PaymentPanel.h"
-#include "sales/Unit2.h"
 #include "checkout/SaleCounters.h"
-#include "common/IniFile.h"
 #include "common/Application.h"
+#include "common/Clock.h"
 #include "common/Dialogs.h"
+#include "common/IniFile.h"
+#include "data/Connection.h"
 #include "data/DataSource.h"
 #include "data/Query.h"
+#include "data/Schema.h"
 #include "data/dm.h"
+#include "maintenance/Backup.h"
+#include "maintenance/IntegrityWatch.h"
+#include "sales/SalesQueries.h"
+#include "sales/Unit2.h"
+#include "sales/Unit4.h"
 #include "toolkit/DataGrid.h"
+#include "toolkit/Forms.h"
 #include "toolkit/GridExporter.h"
 #include "toolkit/GridPrinter.h"
 #include "toolkit/PrintPreview.h"
-#include "common/Clock.h"
-#include "data/Connection.h"
-#include "data/Schema.h"
-#include "sales/SalesQueries.h"
-#include "sales/Unit4.h"
-#include "maintenance/Backup.h"
-#include "maintenance/IntegrityWatch.h"
 #include "toolkit/ProgressTask.h"
 #include "tools/Synth.h"
-#include "toolkit/Forms.h"
 
 namespace {
 
@@ -258,11 +257,15 @@ void LookupScenario(const QString& path, int runs) {
             name->setText(QString::fromLatin1(typed[i % 5]));
         },
         [&](int) { lookup.Search(); });
-    const Timing rawKeystroke = Measure(runs, [](int) {}, [&](int i) {
-        const QString pattern = QStringLiteral("%") + QLatin1String(typed[i % 5]) + u'%';
-        raw.Run("select * from sp where 销售单价>0 and (商品名称 like ? escape '\\' or sppy like ? escape '\\')",
+    const Timing rawKeystroke = Measure(
+        runs, [](int) {},
+        [&](int i) {
+            const QString pattern = QStringLiteral("%") + QLatin1String(typed[i % 5]) + u'%';
+            raw.Run(
+                "select * from sp where 销售单价>0 and (商品名称 like ? escape '\\' or sppy like ? escape "
+                "'\\')",
                 {pattern, pattern});
-    });
+        });
     Report("lookup-pinyin", keystroke, rawKeystroke);
 }
 
@@ -353,7 +356,8 @@ void ListOutputScenarios(const QString& path, int runs) {
     products.ListAll();
     const int few = qMax(3, runs / 40);
     RawEngine raw(path);
-    const Timing rawAll = Measure(few, [](int) {}, [&](int) { raw.Run("select *, rowid from sp"); });
+    const Timing rawAll = Measure(
+        few, [](int) {}, [&](int) { raw.Run("select *, rowid from sp"); });
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("list.xlsx"));
     GridExportSettings settings;
@@ -368,18 +372,22 @@ void ListOutputScenarios(const QString& path, int runs) {
         });
     Report("export", exported, rawAll);
 
-    const Timing paginate = Measure(few, [](int) {}, [&](int) {
-        const auto report = products.ProductReport();
-        report->PaginateAll();
-    });
+    const Timing paginate = Measure(
+        few, [](int) {},
+        [&](int) {
+            const auto report = products.ProductReport();
+            report->PaginateAll();
+        });
     Report("paginate", paginate, rawAll);
 
-    const Timing firstPage = Measure(few, [](int) {}, [&](int) {
-        const auto report = products.ProductReport();
-        PrintPreview preview(*report, QStringLiteral("打印预览"));
-        preview.show();
-        while (preview.PaintedPages() == 0) QCoreApplication::processEvents();
-    });
+    const Timing firstPage = Measure(
+        few, [](int) {},
+        [&](int) {
+            const auto report = products.ProductReport();
+            PrintPreview preview(*report, QStringLiteral("打印预览"));
+            preview.show();
+            while (preview.PaintedPages() == 0) QCoreApplication::processEvents();
+        });
     Report("preview", firstPage, rawAll);
 }
 
@@ -401,17 +409,19 @@ void HistoryExportScenario(const QString& path, int) {
     settings.title = QStringLiteral("销 售 报 表");
     settings.showProgress = false;
     settings.openWhenDone = false;
-    const Timing exported = Measure(1, [](int) {}, [&](int) {
-        GridExporter(grid, settings).ExportTo(dir.filePath(QStringLiteral("history.xlsx")));
-    });
+    const Timing exported = Measure(
+        1, [](int) {},
+        [&](int) { GridExporter(grid, settings).ExportTo(dir.filePath(QStringLiteral("history.xlsx"))); });
     RawEngine raw(path);
-    const Timing rawAll = Measure(1, [](int) {}, [&](int) { raw.Run("select * from data1"); });
+    const Timing rawAll = Measure(
+        1, [](int) {}, [&](int) { raw.Run("select * from data1"); });
     Report("history-export", exported, rawAll);
 }
 
 // The values of imported product i, the same in every workbook and in the raw engine's run.
 QVariantList ImportedProduct(int i) {
-    static const char* const names[] = {"康师傅红烧牛肉面", "农夫山泉矿泉水", "蒙牛纯牛奶", "德芙巧克力", "立白洗衣液"};
+    static const char* const names[] = {"康师傅红烧牛肉面", "农夫山泉矿泉水", "蒙牛纯牛奶", "德芙巧克力",
+                                        "立白洗衣液"};
     static const char* const categories[] = {"食品", "饮料", "乳品", "零食", "日化"};
     static const char* const suppliers[] = {"本地批发", "华联配送", "城东副食"};
     return {QStringLiteral("IMP%1").arg(i, 7, 10, QLatin1Char('0')),
@@ -434,15 +444,16 @@ bool WriteXlsx(const QString& path, int rows) {
     lxw_worksheet* sheet = book ? workbook_add_worksheet(book, "tavlin") : nullptr;
     if (!sheet) return false;
     bool ok = true;
-    for (int c = 0; c < 9; ++c) ok &= worksheet_write_string(sheet, 0, lxw_col_t(c), kImportTitles[c], nullptr) == LXW_NO_ERROR;
+    for (int c = 0; c < 9; ++c)
+        ok &= worksheet_write_string(sheet, 0, lxw_col_t(c), kImportTitles[c], nullptr) == LXW_NO_ERROR;
     for (int r = 0; r < rows && ok; ++r) {
         const QVariantList values = ImportedProduct(r);
         for (int c = 0; c < 9; ++c) {
             const QVariant& v = values[c];
             ok &= (v.typeId() == QMetaType::Double
                        ? worksheet_write_number(sheet, lxw_row_t(r + 1), lxw_col_t(c), v.toDouble(), nullptr)
-                       : worksheet_write_string(sheet, lxw_row_t(r + 1), lxw_col_t(c), v.toString().toUtf8().constData(),
-                                                nullptr)) == LXW_NO_ERROR;
+                       : worksheet_write_string(sheet, lxw_row_t(r + 1), lxw_col_t(c),
+                                                v.toString().toUtf8().constData(), nullptr)) == LXW_NO_ERROR;
         }
     }
     return workbook_close(book) == LXW_NO_ERROR && ok;
@@ -457,15 +468,16 @@ bool WriteXls(const QString& path, int rows) {
         lines += cells.join(u'\t') + u'\n';
     }
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"), QStringLiteral(R"(import sys, xlwt
+    python.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"), QStringLiteral(R"(import sys, xlwt
 book = xlwt.Workbook(encoding="utf-8"); sheet = book.add_sheet("tavlin")
 for c, t in enumerate(sys.argv[2].split(",")): sheet.write(0, c, t)
 for r, line in enumerate(sys.stdin, start=1):
     for c, v in enumerate(line.rstrip("\n").split("\t")):
         sheet.write(r, c, float(v) if 4 <= c <= 6 else v)
 book.save(sys.argv[1]))"),
-                  path, QStringLiteral("商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商")});
+         path, QStringLiteral("商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商")});
     python.write(lines.toUtf8());
     python.closeWriteChannel();
     python.waitForFinished(-1);
@@ -480,7 +492,9 @@ void ImportOne(const QString& path, const char* name, const QString& book, int r
     Connection shop;
     shop.Open(path);
     const qint64 last = shop.Scalar(QStringLiteral("select max(rowid) from sp")).toLongLong();
-    const auto removeImported = [&](int) { shop.Exec(QStringLiteral("delete from sp where rowid > ?"), {last}); };
+    const auto removeImported = [&](int) {
+        shop.Exec(QStringLiteral("delete from sp where rowid > ?"), {last});
+    };
     const Timing ours = Measure(runs, removeImported, [&](int) {
         const ImportOutcome outcome = ImportProducts(book, path);
         if (outcome.added != rows) fprintf(stderr, "%s: %s\n", name, qPrintable(ImportMessage(outcome)));
@@ -488,14 +502,17 @@ void ImportOne(const QString& path, const char* name, const QString& book, int r
     removeImported(0);
     // The same rows through one prepared statement in one transaction, values already in memory.
     std::vector<QVariantList> values;
-    for (int i = 0; i < rows; ++i) values.push_back(ImportedProduct(i) + QVariantList{QString(), QString(), QString()});
+    for (int i = 0; i < rows; ++i)
+        values.push_back(ImportedProduct(i) + QVariantList{QString(), QString(), QString()});
     RawEngine raw(path);
     const Timing engine = Measure(runs, removeImported, [&](int) {
         raw.Run("begin immediate");
         for (const QVariantList& v : values)
-            raw.Run("insert into sp (商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商,sppy,ghspy,lbpy) "
-                    "values (?,?,?,?,?,?,?,?,?,?,?,?)",
-                    v);
+            raw.Run(
+                "insert into sp "
+                "(商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商,sppy,ghspy,lbpy) "
+                "values (?,?,?,?,?,?,?,?,?,?,?,?)",
+                v);
         raw.Run("commit");
     });
     removeImported(0);
@@ -528,8 +545,12 @@ void ImportXlsScenario(const QString& path, int runs) {
 // The sales window on a shop of years: a day inside the synthetic history is "today".
 const QDate kSalesToday(2026, 11, 15);
 
-void RawList(RawEngine& raw, const ListFilter& filter) { raw.Run(ListStatement(filter).toUtf8().constData(), filter.values); }
-void RawChart(RawEngine& raw, const ChartStatement& chart) { raw.Run(chart.sql.toUtf8().constData(), chart.values); }
+void RawList(RawEngine& raw, const ListFilter& filter) {
+    raw.Run(ListStatement(filter).toUtf8().constData(), filter.values);
+}
+void RawChart(RawEngine& raw, const ChartStatement& chart) {
+    raw.Run(chart.sql.toUtf8().constData(), chart.values);
+}
 
 // The one-off upgrade of an older database: the category index over every sold line.
 void UpgradeScenario(const QString& path, int) {
@@ -537,7 +558,8 @@ void UpgradeScenario(const QString& path, int) {
     db.Open(path);
     if (!SchemaNeedsUpgrade(db))
         db.ExecScript(QStringLiteral("drop index if exists data1_category; pragma user_version=1;"));
-    const Timing upgrade = Measure(1, [](int) {}, [&](int) { UpgradeSchema(db); });
+    const Timing upgrade = Measure(
+        1, [](int) {}, [&](int) { UpgradeSchema(db); });
     Report("sales-upgrade", upgrade, {});
 }
 
@@ -549,35 +571,49 @@ void SalesScenarios(const QString& path, int runs) {
     RawEngine raw(path);
     const DateRange month = MonthRange(kSalesToday.year(), kSalesToday.month());
 
-    const Timing open = Measure(few, [&](int) { xstj.hide(); }, [&](int) { xstj.show(); });
-    Report("sales-open", open, Measure(few, [](int) {}, [&](int) {
-               RawChart(raw, MonthlyChartStatement(ChartMeasure::Profit, kSalesToday.year()));
-               RawChart(raw, DailyChartStatement(ChartMeasure::Profit, kSalesToday.year(), kSalesToday.month()));
-               RawList(raw, LineRange(month));
-               RawList(raw, SaleRange(month));
-           }));
+    const Timing open = Measure(
+        few, [&](int) { xstj.hide(); }, [&](int) { xstj.show(); });
+    Report("sales-open", open,
+           Measure(
+               few, [](int) {},
+               [&](int) {
+                   RawChart(raw, MonthlyChartStatement(ChartMeasure::Profit, kSalesToday.year()));
+                   RawChart(raw, DailyChartStatement(ChartMeasure::Profit, kSalesToday.year(),
+                                                     kSalesToday.month()));
+                   RawList(raw, LineRange(month));
+                   RawList(raw, SaleRange(month));
+               }));
 
     SalesCriteria today;
     today.days = std::make_pair(kSalesToday, kSalesToday);
-    Report("sales-today", Measure(few, [](int) {}, [&](int) { xstj.ShowToday(); }),
-           Measure(few, [](int) {}, [&](int) {
-               RawList(raw, SearchLines(today));
-               RawList(raw, SearchSaleHeaders(today));
-           }));
+    Report("sales-today",
+           Measure(
+               few, [](int) {}, [&](int) { xstj.ShowToday(); }),
+           Measure(
+               few, [](int) {},
+               [&](int) {
+                   RawList(raw, SearchLines(today));
+                   RawList(raw, SearchSaleHeaders(today));
+               }));
 
     xstj.ShowMonthSales();
     QStringList numbers;
-    for (int row = 0; row < desk.dm.ADOQuery9.RecordCount(); row += qMax(1, desk.dm.ADOQuery9.RecordCount() / few))
+    for (int row = 0; row < desk.dm.ADOQuery9.RecordCount();
+         row += qMax(1, desk.dm.ADOQuery9.RecordCount() / few))
         numbers << ValueText(desk.dm.ADOQuery9.Value(row, desk.dm.ADOQuery9.FieldIndex(QStringLiteral("a"))));
     xstj.DateTick()->setChecked(false);
-    Report("sales-pick", Measure(few, [](int) {}, [&](int i) { xstj.PickSale(numbers[i % numbers.size()]); }),
-           Measure(few, [](int) {}, [&](int i) {
-               SalesCriteria pick;
-               pick.saleNumber = numbers[i % numbers.size()];
-               pick.exactSaleNumber = true;
-               RawList(raw, SearchLines(pick));
-               RawList(raw, SearchSaleHeaders(pick));
-           }));
+    Report("sales-pick",
+           Measure(
+               few, [](int) {}, [&](int i) { xstj.PickSale(numbers[i % numbers.size()]); }),
+           Measure(
+               few, [](int) {},
+               [&](int i) {
+                   SalesCriteria pick;
+                   pick.saleNumber = numbers[i % numbers.size()];
+                   pick.exactSaleNumber = true;
+                   RawList(raw, SearchLines(pick));
+                   RawList(raw, SearchSaleHeaders(pick));
+               }));
 
     // A name typed with the month's dates ticked.
     const char* const fragments[] = {"牛奶", "康师傅", "面", "洗衣液", "巧克力"};
@@ -595,32 +631,46 @@ void SalesScenarios(const QString& path, int runs) {
     xstj.ToDate()->setDate(kSalesToday);
     xstj.DateTick()->setChecked(true);
     Report("sales-search",
-           Measure(few,
-                   [&](int i) {
-                       const QSignalBlocker quiet(xstj.NameBox());
-                       xstj.NameBox()->setText(QString::fromUtf8(fragments[i % 5]));
-                   },
-                   [&](int) { xstj.SearchSales(); }),
-           Measure(few, [](int) {}, [&](int i) {
-               RawList(raw, SearchLines(monthSearch(i)));
-               RawList(raw, SearchSaleHeaders(monthSearch(i)));
-           }));
+           Measure(
+               few,
+               [&](int i) {
+                   const QSignalBlocker quiet(xstj.NameBox());
+                   xstj.NameBox()->setText(QString::fromUtf8(fragments[i % 5]));
+               },
+               [&](int) { xstj.SearchSales(); }),
+           Measure(
+               few, [](int) {},
+               [&](int i) {
+                   RawList(raw, SearchLines(monthSearch(i)));
+                   RawList(raw, SearchSaleHeaders(monthSearch(i)));
+               }));
 
-    Report("sales-all", Measure(few, [](int) {}, [&](int) { xstj.ShowAllSales(); }),
-           Measure(few, [](int) {}, [&](int) {
-               raw.Run("select 1 from data1 where d>'' limit 1");
-               RawList(raw, AllLines());
-               RawList(raw, AllSaleHeaders());
-           }));
+    Report("sales-all",
+           Measure(
+               few, [](int) {}, [&](int) { xstj.ShowAllSales(); }),
+           Measure(
+               few, [](int) {},
+               [&](int) {
+                   raw.Run("select 1 from data1 where d>'' limit 1");
+                   RawList(raw, AllLines());
+                   RawList(raw, AllSaleHeaders());
+               }));
 
-    Report("sales-monthly", Measure(few, [](int) {}, [&](int) { xstj.MonthlySales(); }),
-           Measure(few, [](int) {}, [&](int) {
-               RawChart(raw, MonthlyChartStatement(ChartMeasure::Sales, kSalesToday.year()));
-           }));
-    Report("sales-daily", Measure(few, [](int) {}, [&](int) { xstj.DailySales(); }),
-           Measure(few, [](int) {}, [&](int) {
-               RawChart(raw, DailyChartStatement(ChartMeasure::Sales, kSalesToday.year(), kSalesToday.month()));
-           }));
+    Report("sales-monthly",
+           Measure(
+               few, [](int) {}, [&](int) { xstj.MonthlySales(); }),
+           Measure(
+               few, [](int) {},
+               [&](int) { RawChart(raw, MonthlyChartStatement(ChartMeasure::Sales, kSalesToday.year())); }));
+    Report("sales-daily",
+           Measure(
+               few, [](int) {}, [&](int) { xstj.DailySales(); }),
+           Measure(
+               few, [](int) {},
+               [&](int) {
+                   RawChart(raw, DailyChartStatement(ChartMeasure::Sales, kSalesToday.year(),
+                                                     kSalesToday.month()));
+               }));
     Clock::SetFixed({});
 }
 
@@ -802,7 +852,8 @@ void SlipScenario(const QString& path, int runs) {
     desk.dm.Close();
 
     RawEngine raw(path);
-    const Timing engine = Measure(runs, [](int) {}, [&](int) { raw.Run("select * from data order by id"); });
+    const Timing engine = Measure(
+        runs, [](int) {}, [&](int) { raw.Run("select * from data order by id"); });
     Report("slip", ours, engine);
 }
 
@@ -812,48 +863,54 @@ void ConfigScenario(const QString& path, int runs) {
     const QString config = QFileInfo(path).absolutePath() + QStringLiteral("/config-60000.ini");
     {
         IniFile ini(config);
-        for (int i = 0; i < 60000; ++i) ini.SetValue(QStringLiteral("extra"), QStringLiteral("k%1").arg(i), QString::number(i));
+        for (int i = 0; i < 60000; ++i)
+            ini.SetValue(QStringLiteral("extra"), QStringLiteral("k%1").arg(i), QString::number(i));
         if (!ini.Save()) fprintf(stderr, "config: cannot write %s\n", qPrintable(config));
     }
     SaleCounters counters(config);
-    const Timing ours = Measure(runs, [](int) {}, [&](int) {
-        counters.Load();
-        counters.Save();
-    });
-    const Timing raw = Measure(runs, [](int) {}, [&](int) {
-        QFile in(config);
-        in.open(QIODevice::ReadOnly);
-        const QByteArray bytes = in.readAll();
-        in.close();
-        QSaveFile out(config);
-        out.open(QIODevice::WriteOnly);
-        out.write(bytes);
-        out.commit();
-    });
+    const Timing ours = Measure(
+        runs, [](int) {},
+        [&](int) {
+            counters.Load();
+            counters.Save();
+        });
+    const Timing raw = Measure(
+        runs, [](int) {},
+        [&](int) {
+            QFile in(config);
+            in.open(QIODevice::ReadOnly);
+            const QByteArray bytes = in.readAll();
+            in.close();
+            QSaveFile out(config);
+            out.open(QIODevice::WriteOnly);
+            out.write(bytes);
+            out.commit();
+        });
     Report("config", ours, raw);
 }
 
 using Scenario = void (*)(const QString&, int);
 const std::map<QString, Scenario>& Scenarios() {
-    static const std::map<QString, Scenario> scenarios = {{QStringLiteral("scan"), ScanScenario},
-                                                          {QStringLiteral("settle"), SettleScenario},
-                                                          {QStringLiteral("products"), ProductScenarios},
-                                                          {QStringLiteral("lookup"), LookupScenario},
-                                                          {QStringLiteral("startup"), StartupScenario},
-                                                          {QStringLiteral("slip"), SlipScenario},
-                                                          {QStringLiteral("config"), ConfigScenario},
-                                                          {QStringLiteral("grid"), GridScenario},
-                                                          {QStringLiteral("outputs"), ListOutputScenarios},
-                                                          {QStringLiteral("history-export"), HistoryExportScenario},
-                                                          {QStringLiteral("import-xlsx"), ImportXlsxScenario},
-                                                          {QStringLiteral("import-xls"), ImportXlsScenario},
-                                                          {QStringLiteral("write-xlsx"), WriteXlsxChild},
-                                                          {QStringLiteral("sales-upgrade"), UpgradeScenario},
-                                                          {QStringLiteral("sales"), SalesScenarios},
-                                                          {QStringLiteral("backup"), BackupScenario},
-                                                          {QStringLiteral("restore"), RestoreScenario},
-                                                          {QStringLiteral("damage"), DamageScenario},
-                                                          {QStringLiteral("startup-child"), StartupChild}};
+    static const std::map<QString, Scenario> scenarios = {
+        {QStringLiteral("scan"), ScanScenario},
+        {QStringLiteral("settle"), SettleScenario},
+        {QStringLiteral("products"), ProductScenarios},
+        {QStringLiteral("lookup"), LookupScenario},
+        {QStringLiteral("startup"), StartupScenario},
+        {QStringLiteral("slip"), SlipScenario},
+        {QStringLiteral("config"), ConfigScenario},
+        {QStringLiteral("grid"), GridScenario},
+        {QStringLiteral("outputs"), ListOutputScenarios},
+        {QStringLiteral("history-export"), HistoryExportScenario},
+        {QStringLiteral("import-xlsx"), ImportXlsxScenario},
+        {QStringLiteral("import-xls"), ImportXlsScenario},
+        {QStringLiteral("write-xlsx"), WriteXlsxChild},
+        {QStringLiteral("sales-upgrade"), UpgradeScenario},
+        {QStringLiteral("sales"), SalesScenarios},
+        {QStringLiteral("backup"), BackupScenario},
+        {QStringLiteral("restore"), RestoreScenario},
+        {QStringLiteral("damage"), DamageScenario},
+        {QStringLiteral("startup-child"), StartupChild}};
     return scenarios;
 }
 

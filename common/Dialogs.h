@@ -37,12 +37,12 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const Request& request, QWidget* own
 // nullptr restores the real dialogs. Returns the responder that was installed before.
 Responder* SetResponder(Responder* responder);
 
-void ShowMessage(const QString& text);                         // plain box, OK
-void ShowWarning(const QString& text);                         // warning icon, OK
-void ShowError(const QString& text);                           // error icon, OK
+void ShowMessage(const QString& text);                                // plain box, OK
+void ShowWarning(const QString& text);                                // warning icon, OK
+void ShowError(const QString& text);                                  // error icon, OK
 void ShowWarningTitled(const QString& caption, const QString& text);  // warning icon, OK, own caption
-bool Confirm(const QString& text);                             // "警告！", OK/Cancel, Cancel default
-bool AskYesNo(const QString& caption, const QString& text);    // Yes/No
+bool Confirm(const QString& text);                           // "警告！", OK/Cancel, Cancel default
+bool AskYesNo(const QString& caption, const QString& text);  // Yes/No
 bool InputBox(const QString& caption, const QString& prompt, QString* value);
 QString OpenFileName(const QString& caption, const QString& folder, const QString& filter);
 QString SaveFileName(const QString& caption, const QString& path, const QString& filter);

@@ -11,11 +11,11 @@ bool Allowed(QChar c, KeySet keys) {
     const bool digit = c >= u'0' && c <= u'9';
     const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
     switch (keys) {
-    case KeySet::Number:
-        return digit || c == u'.';
-    case KeySet::Code:
-    case KeySet::Password:
-        return digit || letter;
+        case KeySet::Number:
+            return digit || c == u'.';
+        case KeySet::Code:
+        case KeySet::Password:
+            return digit || letter;
     }
     return false;
 }
@@ -52,6 +52,7 @@ void AcceptOnly(QLineEdit* edit, KeySet keys) {
     edit->installEventFilter(new KeyFilter(keys, edit));
     // Pasting (Ctrl+V, the context menu, a drop) bypasses the keys: the same characters are
     // enforced on the text, and a paste holding any other is refused whole.
-    const QString pattern = keys == KeySet::Number ? QStringLiteral("[0-9.]*") : QStringLiteral("[0-9A-Za-z]*");
+    const QString pattern =
+        keys == KeySet::Number ? QStringLiteral("[0-9.]*") : QStringLiteral("[0-9A-Za-z]*");
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
 }

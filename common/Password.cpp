@@ -1,7 +1,8 @@
 #include "common/Password.h"
 
-#include <QRegularExpression>
 #include <sodium.h>
+
+#include <QRegularExpression>
 #include <stdexcept>
 
 namespace {
@@ -16,7 +17,8 @@ void InitSodium() {
 }
 
 bool CostIsBounded(const QString& stored) {
-    static const QRegularExpression pattern(QStringLiteral(R"(^\$argon2id\$v=19\$m=(\d{1,9}),t=(\d{1,4}),p=(\d{1,3})\$)"));
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\$argon2id\$v=19\$m=(\d{1,9}),t=(\d{1,4}),p=(\d{1,3})\$)"));
     const QRegularExpressionMatch match = pattern.match(stored);
     if (!match.hasMatch()) return false;
     return match.captured(1).toLongLong() <= kMaxMemoryKiB && match.captured(2).toLongLong() <= kMaxPasses &&
@@ -42,8 +44,9 @@ PasswordCheck VerifyPassword(const QString& stored, const QString& plain) {
     const QByteArray given = plain.toUtf8();
     if (!IsPasswordHash(stored)) {
         const QByteArray kept = stored.toUtf8();
-        const bool same = kept.size() == given.size() &&
-                          (kept.isEmpty() || sodium_memcmp(kept.constData(), given.constData(), size_t(kept.size())) == 0);
+        const bool same =
+            kept.size() == given.size() &&
+            (kept.isEmpty() || sodium_memcmp(kept.constData(), given.constData(), size_t(kept.size())) == 0);
         return same ? PasswordCheck::RightButPlainText : PasswordCheck::Wrong;
     }
     if (!CostIsBounded(stored)) return PasswordCheck::Wrong;

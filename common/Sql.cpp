@@ -19,7 +19,8 @@ int RunCommand(Query& query, const QString& sql, const QVariantList& values) {
 }
 
 void OpenDistinct(Query& query, const QString& column, const QString& table) {
-    RunQuery(query, QStringLiteral("select \"%1\" from \"%2\" group by \"%1\" order by \"%1\"").arg(column, table));
+    RunQuery(query,
+             QStringLiteral("select \"%1\" from \"%2\" group by \"%1\" order by \"%1\"").arg(column, table));
 }
 
 void FillDistinctChoices(Query& query, const QString& column, const QString& table, QComboBox* box) {

@@ -1,9 +1,9 @@
 #include "data/Columns.h"
 
+#include <sqlcipher/sqlite3.h>
+
 #include <QDate>
 #include <QDateTime>
-
-#include <sqlcipher/sqlite3.h>
 
 #include "data/Connection.h"
 #include "data/Dataset.h"
@@ -33,7 +33,9 @@ std::vector<ColumnInfo> TableColumns(Connection& connection, const QString& tabl
 
 namespace {
 
-bool IsText(const QVariant& v) { return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray; }
+bool IsText(const QVariant& v) {
+    return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray;
+}
 
 QVariant ToDate(const QVariant& value) {
     if (value.typeId() == QMetaType::QDate) return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
@@ -57,18 +59,21 @@ QVariant ConvertForColumn(const QVariant& value, ColumnType type) {
     if (value.isNull()) return QVariant();
     if (IsText(value) && value.toString().trimmed().isEmpty() && type != ColumnType::Text) return QVariant();
     switch (type) {
-    case ColumnType::Text:
-        return ValueText(value);
-    case ColumnType::Real:
-        return IsText(value) ? StrToFloat(value.toString()) : value.toDouble();
-    case ColumnType::Integer: {
-        bool ok = false;
-        const qint64 v = IsText(value) ? value.toString().trimmed().toLongLong(&ok) : value.toLongLong(&ok);
-        if (!ok) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
-        return v;
-    }
-    case ColumnType::Date:
-        return ToDate(value);
+        case ColumnType::Text:
+            return ValueText(value);
+        case ColumnType::Real:
+            return IsText(value) ? StrToFloat(value.toString()) : value.toDouble();
+        case ColumnType::Integer: {
+            bool ok = false;
+            const qint64 v =
+                IsText(value) ? value.toString().trimmed().toLongLong(&ok) : value.toLongLong(&ok);
+            if (!ok)
+                throw EConvertError(
+                    QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+            return v;
+        }
+        case ColumnType::Date:
+            return ToDate(value);
     }
     return value;
 }

@@ -1,9 +1,9 @@
 #include "data/Connection.h"
 
+#include <sqlcipher/sqlite3.h>
+
 #include <QDate>
 #include <QFileInfo>
-
-#include <sqlcipher/sqlite3.h>
 
 #include "data/Errors.h"
 
@@ -48,7 +48,8 @@ void Connection::Open(const QString& path, Mode mode, const QByteArray& key) {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString message =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
         throw EDatabaseError(QStringLiteral("%1: %2").arg(message, path));
     }
@@ -56,9 +57,10 @@ void Connection::Open(const QString& path, Mode mode, const QByteArray& key) {
     // stored, so refuse it here, before anything is read or written.
     if (sqlite3_db_readonly(db, "main") == 1) {
         sqlite3_close(db);
-        throw EDatabaseError(QStringLiteral("数据库文件 %1 是只读的，程序无法在其中保存销售。请取消文件的只读属性，"
-                                            "或给当前用户写入该文件的权限。")
-                                 .arg(path));
+        throw EDatabaseError(
+            QStringLiteral("数据库文件 %1 是只读的，程序无法在其中保存销售。请取消文件的只读属性，"
+                           "或给当前用户写入该文件的权限。")
+                .arg(path));
     }
     m_db = db;
     m_path = path;
@@ -139,7 +141,8 @@ sqlite3_stmt* Connection::Prepare(const QString& sql, const QVariantList& values
     }
     const int count = sqlite3_bind_parameter_count(statement);
     if (count != values.size())
-        throw EDatabaseError(QStringLiteral("SQL 参数个数不符：需要 %1 个，给了 %2 个").arg(count).arg(values.size()));
+        throw EDatabaseError(
+            QStringLiteral("SQL 参数个数不符：需要 %1 个，给了 %2 个").arg(count).arg(values.size()));
     for (int i = 0; i < count; ++i) {
         const QVariant& v = values[i];
         int rc = SQLITE_OK;
@@ -147,25 +150,27 @@ sqlite3_stmt* Connection::Prepare(const QString& sql, const QVariantList& values
             rc = sqlite3_bind_null(statement, i + 1);
         } else {
             switch (v.typeId()) {
-            case QMetaType::Int:
-            case QMetaType::LongLong:
-            case QMetaType::UInt:
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int64(statement, i + 1, v.toLongLong());
-                break;
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(statement, i + 1, v.toDouble());
-                break;
-            case QMetaType::QByteArray: {
-                const QByteArray bytes = v.toByteArray();
-                rc = sqlite3_bind_blob(statement, i + 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-                break;
-            }
-            default: {
-                const QByteArray text = v.toString().toUtf8();
-                rc = sqlite3_bind_text(statement, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-            }
+                case QMetaType::Int:
+                case QMetaType::LongLong:
+                case QMetaType::UInt:
+                case QMetaType::Bool:
+                    rc = sqlite3_bind_int64(statement, i + 1, v.toLongLong());
+                    break;
+                case QMetaType::Double:
+                case QMetaType::Float:
+                    rc = sqlite3_bind_double(statement, i + 1, v.toDouble());
+                    break;
+                case QMetaType::QByteArray: {
+                    const QByteArray bytes = v.toByteArray();
+                    rc = sqlite3_bind_blob(statement, i + 1, bytes.constData(), int(bytes.size()),
+                                           SQLITE_TRANSIENT);
+                    break;
+                }
+                default: {
+                    const QByteArray text = v.toString().toUtf8();
+                    rc = sqlite3_bind_text(statement, i + 1, text.constData(), int(text.size()),
+                                           SQLITE_TRANSIENT);
+                }
             }
         }
         if (rc != SQLITE_OK) Fail();
@@ -187,18 +192,19 @@ bool Connection::Step(sqlite3_stmt* statement) {
 
 QVariant Connection::ColumnValue(sqlite3_stmt* statement, int column) {
     switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(statement, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(statement, column));
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
-                                   sqlite3_column_bytes(statement, column)));
-    case SQLITE_NULL:
-        return QVariant();
-    default:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                                          sqlite3_column_bytes(statement, column)));
+        case SQLITE_INTEGER:
+            return QVariant(qint64(sqlite3_column_int64(statement, column)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(statement, column));
+        case SQLITE_BLOB:
+            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
+                                       sqlite3_column_bytes(statement, column)));
+        case SQLITE_NULL:
+            return QVariant();
+        default:
+            return QVariant(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                                  sqlite3_column_bytes(statement, column)));
     }
 }
 

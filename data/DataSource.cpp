@@ -7,9 +7,8 @@ DataSource::DataSource(Dataset* dataset, QObject* parent) : QAbstractTableModel(
         beginResetModel();
         endResetModel();
     });
-    connect(dataset, &Dataset::RowChanged, this, [this](int row) {
-        Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
-    });
+    connect(dataset, &Dataset::RowChanged, this,
+            [this](int row) { Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1)); });
     connect(dataset, &Dataset::RowRemoved, this, [this](int row) {
         // The dataset has already dropped the row; a reset keeps the model consistent.
         Q_UNUSED(row);

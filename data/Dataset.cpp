@@ -8,13 +8,13 @@
 QString ValueText(const QVariant& value) {
     if (value.isNull()) return {};
     switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return FormatGeneral(value.toDouble());
-    case QMetaType::QByteArray:
-        return QString::fromUtf8(value.toByteArray());
-    default:
-        return value.toString();
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return FormatGeneral(value.toDouble());
+        case QMetaType::QByteArray:
+            return QString::fromUtf8(value.toByteArray());
+        default:
+            return value.toString();
     }
 }
 
@@ -23,15 +23,15 @@ QString Field::AsString() const { return ValueText(m_value); }
 double Field::AsFloat() const {
     if (m_value.isNull()) return 0;
     switch (m_value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        return m_value.toDouble();
-    default: {
-        const QString text = m_value.toString();
-        return text.trimmed().isEmpty() ? 0 : StrToFloat(text);
-    }
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return m_value.toDouble();
+        default: {
+            const QString text = m_value.toString();
+            return text.trimmed().isEmpty() ? 0 : StrToFloat(text);
+        }
     }
 }
 

@@ -35,7 +35,7 @@ public:
     bool Active() const { return m_active; }
     int FieldCount() const { return int(m_columns.size()); }
     const QString& FieldName(int column) const { return m_columns[size_t(column)]; }
-    int FieldIndex(const QString& name) const;  // -1 when there is none; Latin case ignored
+    int FieldIndex(const QString& name) const;     // -1 when there is none; Latin case ignored
     Field FieldByName(const QString& name) const;  // of the current row; throws when unknown
 
     int RecordCount() const { return int(m_rows.size()); }
@@ -54,8 +54,8 @@ public:
     void Sort(int column, bool descending);
 
 Q_SIGNALS:
-    void DataReset();                // opened, closed, reloaded or sorted
-    void RowChanged(int row);        // one row's values changed in place
+    void DataReset();          // opened, closed, reloaded or sorted
+    void RowChanged(int row);  // one row's values changed in place
     void RowRemoved(int row);
     void CurrentChanged(int row);
 

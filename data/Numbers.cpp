@@ -1,7 +1,6 @@
 #include "data/Numbers.h"
 
 #include <QLocale>
-
 #include <algorithm>
 #include <cmath>
 

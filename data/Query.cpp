@@ -1,9 +1,9 @@
 #include "data/Query.h"
 
+#include <sqlcipher/sqlite3.h>
+
 #include <QStringList>
 #include <algorithm>
-
-#include <sqlcipher/sqlite3.h>
 
 #include "data/Columns.h"
 #include "data/Connection.h"
@@ -62,8 +62,9 @@ void Query::UpdateCurrent(const QString& table, const FieldValues& values) {
     QVariantList bound;
     std::vector<std::pair<int, QVariant>> shown;
     for (const auto& [name, value] : values) {
-        auto it = std::find_if(columns.begin(), columns.end(),
-                               [&](const ColumnInfo& c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; });
+        auto it = std::find_if(columns.begin(), columns.end(), [&](const ColumnInfo& c) {
+            return c.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
         if (it == columns.end()) throw EDatabaseError(QStringLiteral("找不到字段 '%1'").arg(name));
         const QVariant stored = ConvertForColumn(value, it->type);
         assignments << QStringLiteral("\"%1\"=?").arg(it->name);
@@ -71,7 +72,8 @@ void Query::UpdateCurrent(const QString& table, const FieldValues& values) {
         shown.emplace_back(FieldIndex(name), stored);
     }
     bound << rowId;
-    m_connection.Exec(QStringLiteral("update \"%1\" set %2 where rowid=?").arg(table, assignments.join(u',')), bound);
+    m_connection.Exec(QStringLiteral("update \"%1\" set %2 where rowid=?").arg(table, assignments.join(u',')),
+                      bound);
     for (const auto& [column, value] : shown)
         if (column >= 0) m_rows[size_t(m_current)][size_t(column)] = value;
     Q_EMIT RowChanged(m_current);

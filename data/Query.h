@@ -19,8 +19,8 @@ public:
     void SetSQL(const QString& sql, QVariantList values = {});
     const QVariantList& Values() const { return m_values; }
 
-    void Open();   // runs the statement and loads every row
-    int ExecSQL(); // runs it without a result set; the number of rows changed
+    void Open();    // runs the statement and loads every row
+    int ExecSQL();  // runs it without a result set; the number of rows changed
     void Close();
     void Reopen() { Open(); }
 

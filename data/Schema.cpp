@@ -14,7 +14,9 @@ QString RealColumn(const QString& name) { return QStringLiteral("\"%1\" REAL").a
 // The type name holds TEXT, so the engine stores the yyyy-mm-dd text as text; the DATE in it
 // tells the data layer to convert what it writes there into that form.
 QString DateColumn(const QString& name) { return QStringLiteral("\"%1\" DATETEXT").arg(name); }
-QString IdColumn(const QString& name) { return QStringLiteral("\"%1\" INTEGER PRIMARY KEY AUTOINCREMENT").arg(name); }
+QString IdColumn(const QString& name) {
+    return QStringLiteral("\"%1\" INTEGER PRIMARY KEY AUTOINCREMENT").arg(name);
+}
 
 QStringList Letters(QChar from, QChar to) {
     QStringList columns;
@@ -70,20 +72,21 @@ void CreateSchema(Connection& connection) {
                         RealColumn(QStringLiteral("会员价")), TextColumn(QStringLiteral("单位")),
                         TextColumn(QStringLiteral("供货商")), TextColumn(QStringLiteral("ghspy")),
                         TextColumn(QStringLiteral("sppy")), TextColumn(QStringLiteral("lbpy"))});
-    sql += CreateTable(QStringLiteral("data"), QStringList{IdColumn(QStringLiteral("id"))} + Letters(u'a', u'i') +
-                                                   QStringList{TextColumn(QStringLiteral("z"))} + Numerals() +
-                                                   QStringList{DateColumn(QStringLiteral("day1")),
-                                                               DateColumn(QStringLiteral("day6"))});
-    sql += CreateTable(QStringLiteral("data1"), QStringList{IdColumn(QStringLiteral("ID"))} + Letters(u'a', u'z') +
-                                                    Numerals() + Days(6) +
+    sql +=
+        CreateTable(QStringLiteral("data"),
+                    QStringList{IdColumn(QStringLiteral("id"))} + Letters(u'a', u'i') +
+                        QStringList{TextColumn(QStringLiteral("z"))} + Numerals() +
+                        QStringList{DateColumn(QStringLiteral("day1")), DateColumn(QStringLiteral("day6"))});
+    sql += CreateTable(QStringLiteral("data1"), QStringList{IdColumn(QStringLiteral("ID"))} +
+                                                    Letters(u'a', u'z') + Numerals() + Days(6) +
                                                     QStringList{QStringLiteral("\"a5\" INTEGER")});
-    sql += CreateTable(QStringLiteral("data3"),
-                       QStringList{IdColumn(QStringLiteral("ID"))} + Letters(u'a', u'z') + Numerals() + Days(6));
+    sql += CreateTable(QStringLiteral("data3"), QStringList{IdColumn(QStringLiteral("ID"))} +
+                                                    Letters(u'a', u'z') + Numerals() + Days(6));
     sql += CreateTable(QStringLiteral("userdb"),
                        {TextColumn(QStringLiteral("username")), TextColumn(QStringLiteral("passwd"))});
-    sql += CreateTable(QStringLiteral("rz"), {IdColumn(QStringLiteral("id")), TextColumn(QStringLiteral("username")),
-                                              DateColumn(QStringLiteral("btime")),
-                                              DateColumn(QStringLiteral("jtime"))});
+    sql += CreateTable(QStringLiteral("rz"),
+                       {IdColumn(QStringLiteral("id")), TextColumn(QStringLiteral("username")),
+                        DateColumn(QStringLiteral("btime")), DateColumn(QStringLiteral("jtime"))});
     // The checkout looks products up by code, the history by sale number and date.
     sql += QStringLiteral(
         "create index sp_code on sp(\"商品编码\");\n"

@@ -55,10 +55,9 @@ qint64 Table::Post() {
         throw;
     }
     Cancel();
-    const QString sql = names.isEmpty()
-                            ? QStringLiteral("insert into \"%1\" default values").arg(m_name)
-                            : QStringLiteral("insert into \"%1\" (%2) values (%3)")
-                                  .arg(m_name, names.join(u','), marks.join(u','));
+    const QString sql = names.isEmpty() ? QStringLiteral("insert into \"%1\" default values").arg(m_name)
+                                        : QStringLiteral("insert into \"%1\" (%2) values (%3)")
+                                              .arg(m_name, names.join(u','), marks.join(u','));
     m_connection.Exec(sql, values);
     return m_connection.LastInsertId();
 }

@@ -36,15 +36,16 @@ public:
     Query ADOQuery2{ADOConnection1, QStringLiteral("select * from sp")};     // merge of a repeated code
     Query ADOQuery4{ADOConnection1, QString(), true};                        // duplicate-code check
     // product lookup list
-    Query ADOQuery5{ADOConnection1,
-                    QStringLiteral("select 商品编码,商品类别,商品名称,规格型号,销售单价,供货商 from sp group by "
-                                   "商品编码,商品类别,商品名称,规格型号,销售单价,供货商 order by 商品编码"),
-                    true};
+    Query ADOQuery5{
+        ADOConnection1,
+        QStringLiteral("select 商品编码,商品类别,商品名称,规格型号,销售单价,供货商 from sp group by "
+                       "商品编码,商品类别,商品名称,规格型号,销售单价,供货商 order by 商品编码"),
+        true};
     Query ADOQuery6{ADOConnection1, QString(), true};                         // product by code at checkout
     Query ADOQuery7{ADOConnection1, QStringLiteral("select * from data")};    // existing-line check
     Query ADOQuery8{ADOConnection1, QStringLiteral("select * from data")};    // copy of the sale into data1
     Query ADOQuery9{ADOConnection1, QStringLiteral("select * from data3")};   // settled sales browsing
-    Query ADOQuery12{ADOConnection1};                                          // product window list
+    Query ADOQuery12{ADOConnection1};                                         // product window list
     Query ADOQuery13{ADOConnection1, QStringLiteral("select * from data1")};  // sold lines browsing
     Query ADOQuery15{ADOConnection1, QStringLiteral("select * from data")};   // the sale grid
 

@@ -90,7 +90,8 @@ QWidget* Trepair::BuildContent() {
     content->setObjectName(QStringLiteral("repairContent"));
     content->setFixedSize(345 - 17, kContentHeight);
     // Money green under every skin, so its texts stay dark whatever the skin's text colour.
-    content->setStyleSheet(QStringLiteral("#repairContent { background-color: #c0dcc0; } #repairContent > QLabel { color: #000000; }"));
+    content->setStyleSheet(QStringLiteral(
+        "#repairContent { background-color: #c0dcc0; } #repairContent > QLabel { color: #000000; }"));
     content->setAttribute(Qt::WA_StyledBackground);
 
     auto* header = new QLabel(QStringLiteral("数据库维护备份"), content);

@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <QVariant>
 #include <functional>
-#include <memory>
 #include <map>
+#include <memory>
 
 class DataGrid;
 class FloatingPanel;

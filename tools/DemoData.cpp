@@ -1,9 +1,9 @@
 #include "tools/DemoData.h"
 
 #include <QRandomGenerator>
-#include <cmath>
 #include <QString>
 #include <QVariantList>
+#include <cmath>
 #include <vector>
 
 #include "common/Password.h"
@@ -88,10 +88,13 @@ void FillDemoData(Connection& db, const QDate& today, int months) {
     for (const DemoProduct& p : kProducts) {
         const QString code = Ean13(QStringLiteral("6901234%1").arg(10000 + n * 37, 5, 10, QChar(u'0')));
         codes.push_back(code);
-        db.Exec(QStringLiteral("insert into sp (商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商) "
-                               "values (?,?,?,?,?,?,?,?,?)"),
-                {code, QString::fromUtf8(p.category), QString::fromUtf8(p.name), QString::fromUtf8(p.model), p.cost,
-                 p.price, std::round(p.price * 95) / 100, QString::fromUtf8(p.unit), QString::fromUtf8(p.supplier)});
+        db.Exec(
+            QStringLiteral(
+                "insert into sp (商品编码,商品类别,商品名称,规格型号,进货单价,销售单价,会员价,单位,供货商) "
+                "values (?,?,?,?,?,?,?,?,?)"),
+            {code, QString::fromUtf8(p.category), QString::fromUtf8(p.name), QString::fromUtf8(p.model),
+             p.cost, p.price, std::round(p.price * 95) / 100, QString::fromUtf8(p.unit),
+             QString::fromUtf8(p.supplier)});
         ++n;
     }
 
@@ -115,11 +118,13 @@ void FillDemoData(Connection& db, const QDate& today, int months) {
                 const double lineProfit = quantity * (p.price - p.cost);
                 total += amount;
                 profit += lineProfit;
-                db.Exec(QStringLiteral("insert into data1 (a,b,c,d,h,i,z,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",day1) "
-                                       "values (?,?,?,?,?,?,?,?,?,?,?,0,?,?,?)"),
-                        {QString::fromUtf8(p.name), QString::fromUtf8(p.model), codes[size_t(i)],
-                         QString::fromUtf8(p.category), number, cashier, QString::fromUtf8(p.unit), p.cost, quantity,
-                         std::round(p.price * 95) / 100, p.price, amount, lineProfit, date});
+                db.Exec(
+                    QStringLiteral(
+                        "insert into data1 (a,b,c,d,h,i,z,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",day1) "
+                        "values (?,?,?,?,?,?,?,?,?,?,?,0,?,?,?)"),
+                    {QString::fromUtf8(p.name), QString::fromUtf8(p.model), codes[size_t(i)],
+                     QString::fromUtf8(p.category), number, cashier, QString::fromUtf8(p.unit), p.cost,
+                     quantity, std::round(p.price * 95) / 100, p.price, amount, lineProfit, date});
             }
             total = std::round(total * 100) / 100;
             const double cash = std::ceil(total / 10) * 10;

@@ -20,4 +20,5 @@ struct SynthOptions {
 QString SynthProductCode(qint64 i);
 
 // Fills an empty database, one transaction per batch. `progress` gets a line now and then.
-void FillSynthetic(Connection& db, const SynthOptions& options, const std::function<void(const QString&)>& progress);
+void FillSynthetic(Connection& db, const SynthOptions& options,
+                   const std::function<void(const QString&)>& progress);

@@ -7,8 +7,8 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "catalogue/ProductImport.h"
 #include "catalogue/PinyinFill.h"
+#include "catalogue/ProductImport.h"
 #include "common/Password.h"
 #include "data/Connection.h"
 #include "data/Errors.h"

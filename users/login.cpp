@@ -13,8 +13,8 @@
 #include "common/Sql.h"
 #include "data/Schema.h"
 #include "data/dm.h"
-#include "toolkit/Pictures.h"
 #include "toolkit/Forms.h"
+#include "toolkit/Pictures.h"
 #include "users/PasswordBox.h"
 #include "users/UserStore.h"
 

@@ -6,12 +6,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QImage>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QToolButton>
-#include <QMenu>
 #include <QtTest>
 
 #include "app/MAIN.h"
@@ -20,15 +20,15 @@
 #include "catalogue/excel.h"
 #include "catalogue/ys.h"
 #include "common/Application.h"
+#include "common/Clock.h"
 #include "maintenance/About.h"
 #include "maintenance/repairdb.h"
 #include "sales/Unit2.h"
 #include "sales/Unit4.h"
-#include "common/Clock.h"
-#include "tests/support/WindowManager.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
 #include "tests/support/WidgetTest.h"
+#include "tests/support/WindowManager.h"
 #include "users/changepass.h"
 #include "users/login.h"
 #include "users/usergl.h"
@@ -49,7 +49,9 @@ void ApplyLook(int look) {
         ApplySkin(look);
 }
 
-QString LookName(int look) { return look < 0 ? QStringLiteral("default") : QStringLiteral("skin%1").arg(look); }
+QString LookName(int look) {
+    return look < 0 ? QStringLiteral("default") : QStringLiteral("skin%1").arg(look);
+}
 
 void SaveScreenshot(QWidget* window, const QString& name) {
     const QString folder = qEnvironmentVariable("POS_SCREENSHOTS");
@@ -59,7 +61,8 @@ void SaveScreenshot(QWidget* window, const QString& name) {
     QTest::qWait(150);
     // The screen, not the widget: the decorations the window manager draws belong to the picture.
     const QRect frame = window->frameGeometry();
-    window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+    window->screen()
+        ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
         .save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }
 
@@ -180,7 +183,9 @@ void TestDesktop::disabledButtonsLookDisabled() {
     // Dimmed: its caption stands out less from its face than an enabled one's.
     const QRect inner = on.rect().adjusted(4, 4, -4, -4);
     QVERIFY2(Contrast(off, inner) < Contrast(on, inner) * 3 / 4,
-             qPrintable(QStringLiteral("contrast enabled %1, disabled %2").arg(Contrast(on, inner)).arg(Contrast(off, inner))));
+             qPrintable(QStringLiteral("contrast enabled %1, disabled %2")
+                            .arg(Contrast(on, inner))
+                            .arg(Contrast(off, inner))));
 }
 
 void TestDesktop::uncheckedBoxIsDrawn_data() { disabledButtonsLookDisabled_data(); }
@@ -198,7 +203,8 @@ void TestDesktop::uncheckedBoxIsDrawn() {
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     QStyleOptionButton option;
     option.initFrom(unticked);
-    const QRect indicator = unticked->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, unticked);
+    const QRect indicator =
+        unticked->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, unticked);
     QVERIFY(!indicator.isEmpty());
     const QImage off = Render(unticked), on = Render(ticked);
     QVERIFY2(Contrast(off, indicator) >= 40, "the box of an unticked check box cannot be seen");
@@ -244,7 +250,8 @@ void TestDesktop::toolbarShowsEveryButtonWhole() {
 }
 
 void TestDesktop::screenshotsOfEveryWindow() {
-    if (qEnvironmentVariable("POS_SCREENSHOTS").isEmpty()) QSKIP("set POS_SCREENSHOTS=<folder> to take pictures");
+    if (qEnvironmentVariable("POS_SCREENSHOTS").isEmpty())
+        QSKIP("set POS_SCREENSHOTS=<folder> to take pictures");
     for (int look : Looks()) {
         ApplyLook(look);
         AllWindows all;

@@ -82,7 +82,8 @@ void TestMainForm::firstStartUsesDefaultsAndWritesConfigAtClose() {
         QVERIFY(form.close());
     }
     const QString text = ReadFile(ConfigPath(t));
-    QVERIFY2(text.contains(QStringLiteral("[官网 www.chenlan-pos.example]\nnumber=CJG121122000002\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("[官网 www.chenlan-pos.example]\nnumber=CJG121122000002\n")),
+             qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("[永久免费]\nnumber0=1\n")), qPrintable(text));
     QCOMPARE(t.Count(QStringLiteral("rz")), 0);  // no session, no log row
 }
@@ -91,7 +92,8 @@ void TestMainForm::writtenCountersAreReadBack() {
     TestDatabase t;
     IniFile ini(ConfigPath(t));
     ini.SetValue(QStringLiteral("其他"), QStringLiteral("keep"), QStringLiteral("yes"));
-    ini.SetValue(QStringLiteral("官网 www.chenlan-pos.example"), QStringLiteral("number"), QStringLiteral("SYY261211000042 "));
+    ini.SetValue(QStringLiteral("官网 www.chenlan-pos.example"), QStringLiteral("number"),
+                 QStringLiteral("SYY261211000042 "));
     ini.SetValue(QStringLiteral("永久免费"), QStringLiteral("number0"), QStringLiteral("42"));
     QVERIFY(ini.Save());
     {
@@ -111,8 +113,8 @@ void TestMainForm::configFromGbkFileIsRead() {
     TestDatabase t;
     QStringEncoder gbk("GBK");
     QVERIFY(gbk.isValid());
-    const QByteArray bytes =
-        gbk(QStringLiteral("[官网 www.chenlan-pos.example]\r\nnumber=CJG2439000015\r\n[永久免费]\r\nnumber0=15\r\n"));
+    const QByteArray bytes = gbk(QStringLiteral(
+        "[官网 www.chenlan-pos.example]\r\nnumber=CJG2439000015\r\n[永久免费]\r\nnumber0=15\r\n"));
     WriteFile(ConfigPath(t), bytes);
     TMainForm form(t.dm(), ConfigPath(t));
     QCOMPARE(form.SaleNumber(), QStringLiteral("CJG2439000015"));
@@ -226,7 +228,9 @@ void TestMainForm::closeRecordsSessionEnd() {
     form.show();
     form.SetSessionId(id);
     QVERIFY(form.close());
-    QCOMPARE(t.Count(QStringLiteral("rz"), QStringLiteral("id=? and jtime=?"), {id, QStringLiteral("2026-12-11 09:30:00")}), 1);
+    QCOMPARE(t.Count(QStringLiteral("rz"), QStringLiteral("id=? and jtime=?"),
+                     {id, QStringLiteral("2026-12-11 09:30:00")}),
+             1);
     QCOMPARE(t.Count(QStringLiteral("rz"), QStringLiteral("jtime is null")), 1);
     QVERIFY(QFile::exists(ConfigPath(t)));
 }

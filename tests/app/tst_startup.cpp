@@ -20,8 +20,9 @@
 namespace {
 QByteArray FileHash(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                          : QByteArray();
+    return file.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
 }
 }  // namespace
 
@@ -52,8 +53,9 @@ void TestStartup::missingDatabase() {
     VERIFY_DIALOGS(dialogs);
     QCOMPARE(QFile::exists(path), create);
     if (!create) return;
-    QCOMPARE(dm.ADOConnection1.Scalar(QStringLiteral("select count(*) from userdb where username=?"),
-                                      {QString::fromUtf8(kSuperAdmin)})
+    QCOMPARE(dm.ADOConnection1
+                 .Scalar(QStringLiteral("select count(*) from userdb where username=?"),
+                         {QString::fromUtf8(kSuperAdmin)})
                  .toInt(),
              1);
 }
@@ -101,10 +103,11 @@ void TestStartup::readOnlyFileIsRefusedAndLeftAlone() {
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).absoluteFilePath(QStringLiteral("data.mdb"));
     CreateDatabase(path, QStringLiteral("x"));
-    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
-    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                                  QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                                  QFileDevice::ExeOther));
+    QVERIFY(QFile::setPermissions(path,
+                                  QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                  QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                                  QFileDevice::ReadOther | QFileDevice::ExeOther));
     const QByteArray before = FileHash(path);
     ScriptedDialogs dialogs;
     dialogs.ExpectError(QStringLiteral("只读"));
@@ -114,10 +117,12 @@ void TestStartup::readOnlyFileIsRefusedAndLeftAlone() {
     if (root) setfsuid(65534);
     const bool opened = OpenDatabase(dm, QDir(dir.path()));
     if (root) setfsuid(0);
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!opened);
     VERIFY_DIALOGS(dialogs);
-    QVERIFY2(dialogs.Shown().value(0).contains(QDir::toNativeSeparators(path)), qPrintable(dialogs.Shown().value(0)));
+    QVERIFY2(dialogs.Shown().value(0).contains(QDir::toNativeSeparators(path)),
+             qPrintable(dialogs.Shown().value(0)));
     QCOMPARE(FileHash(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("data.mdb")}));
 }

@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "catalogue/Unit1.h"
-#include "toolkit/Forms.h"
 #include "common/Clock.h"
 #include "common/Maker.h"
 #include "tests/support/Printouts.h"
@@ -21,6 +20,7 @@
 #include "tests/support/TestDatabase.h"
 #include "tests/support/WidgetTest.h"
 #include "toolkit/DataGrid.h"
+#include "toolkit/Forms.h"
 #include "toolkit/GridExporter.h"
 #include "toolkit/GridPrinter.h"
 #include "toolkit/LabelReport.h"
@@ -193,8 +193,9 @@ void TestListOutput::buttonsOpenThePreviews() {
     Fixture f;
     for (int i = 0; i < 50; ++i) f.Add(QStringLiteral("69%1").arg(i), S("商品%1").arg(i), i);
     f.Open();
-    for (QAbstractButton* button : {static_cast<QAbstractButton*>(f.form->findChild<QPushButton*>(S("printButton"))),
-                                    static_cast<QAbstractButton*>(f.form->findChild<QToolButton*>(S("barcodeButton")))}) {
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(f.form->findChild<QPushButton*>(S("printButton"))),
+          static_cast<QAbstractButton*>(f.form->findChild<QToolButton*>(S("barcodeButton")))}) {
         QString title;
         int painted = 0;
         QTimer::singleShot(0, f.form.get(), [&] {
@@ -210,7 +211,8 @@ void TestListOutput::buttonsOpenThePreviews() {
             preview->reject();
         });
         QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(title, button == f.form->findChild<QPushButton*>(S("printButton")) ? S("打印预览") : S("条形码打印"));
+        QCOMPARE(title, button == f.form->findChild<QPushButton*>(S("printButton")) ? S("打印预览")
+                                                                                    : S("条形码打印"));
         QVERIFY(painted >= 1);
     }
 }

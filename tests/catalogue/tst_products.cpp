@@ -124,21 +124,23 @@ bool PanelEmpty(const Fixture& f) {
 const QStringList kNonZero = {S("A1"), S("C3"), S("D4")};
 
 std::vector<Product> Catalogue() {
-    return {{.code = S("A1"), .name = S("可口可乐"), .category = S("饮料"), .supplier = S("本地批发")},
-            {.code = S("B2"), .price = 0, .name = S("赠品可乐")},
-            {.code = S("C3"), .price = 2.5, .name = S("It's 面包"), .category = S("食品"), .model = S("100g")},
-            {.code = S("D4"), .price = 8, .name = S("50%果汁"), .supplier = S("城东商行")}};
+    return {
+        {.code = S("A1"), .name = S("可口可乐"), .category = S("饮料"), .supplier = S("本地批发")},
+        {.code = S("B2"), .price = 0, .name = S("赠品可乐")},
+        {.code = S("C3"), .price = 2.5, .name = S("It's 面包"), .category = S("食品"), .model = S("100g")},
+        {.code = S("D4"), .price = 8, .name = S("50%果汁"), .supplier = S("城东商行")}};
 }
 
 // An xlsx workbook of one product under the nine titles, written by openpyxl.
 QString OneProductWorkbook(const QString& path, const QString& row) {
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(MAKE_WORKBOOK)});
-    python.write(S(R"({"path":"%1","format":"xlsx","sheets":[{"name":"tavlin","rows":[)"
-                   R"(["商品编码","商品类别","商品名称","规格型号","进货单价","销售单价","会员价","单位","供货商"],)"
-                   R"(%2]}]})")
-                     .arg(path, row)
-                     .toUtf8());
+    python.write(
+        S(R"({"path":"%1","format":"xlsx","sheets":[{"name":"tavlin","rows":[)"
+          R"(["商品编码","商品类别","商品名称","规格型号","进货单价","销售单价","会员价","单位","供货商"],)"
+          R"(%2]}]})")
+            .arg(path, row)
+            .toUtf8());
     python.closeWriteChannel();
     python.waitForFinished(-1);
     return path;

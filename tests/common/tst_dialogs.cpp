@@ -40,7 +40,8 @@ void TestDialogs::messageBoxes_data() {
     QTest::newRow("error") << int(Kind::Error) << int(QMessageBox::Critical) << QStringList{"确定"} << "";
     QTest::newRow("confirm") << int(Kind::Confirm) << int(QMessageBox::Warning) << QStringList{"确定", "取消"}
                              << "取消";
-    QTest::newRow("yes/no") << int(Kind::YesNo) << int(QMessageBox::Question) << QStringList{"是", "否"} << "否";
+    QTest::newRow("yes/no") << int(Kind::YesNo) << int(QMessageBox::Question) << QStringList{"是", "否"}
+                            << "否";
 }
 
 void TestDialogs::messageBoxes() {
@@ -48,8 +49,8 @@ void TestDialogs::messageBoxes() {
     QFETCH(int, icon);
     QFETCH(QStringList, buttons);
     QFETCH(QString, defaultButton);
-    const auto box = Dialogs::MakeMessageBox({Kind(kind), QStringLiteral("标题"), QStringLiteral("正文"), {}, {}},
-                                             nullptr);
+    const auto box = Dialogs::MakeMessageBox(
+        {Kind(kind), QStringLiteral("标题"), QStringLiteral("正文"), {}, {}}, nullptr);
     QCOMPARE(int(box->icon()), icon);
     QCOMPARE(box->windowTitle(), QStringLiteral("标题"));
     QStringList shown;
@@ -76,7 +77,8 @@ void TestDialogs::inputAndFileDialogsSpeakChinese() {
         files.show();
         auto* buttons = files.findChild<QDialogButtonBox*>();
         QVERIFY(buttons);
-        QVERIFY2(Shown(buttons->buttons().first()).startsWith(caption), qPrintable(Shown(buttons->buttons().first())));
+        QVERIFY2(Shown(buttons->buttons().first()).startsWith(caption),
+                 qPrintable(Shown(buttons->buttons().first())));
         QCOMPARE(Shown(buttons->button(QDialogButtonBox::Cancel)), QStringLiteral("取消"));
     }
 }

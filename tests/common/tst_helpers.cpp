@@ -30,10 +30,14 @@ private Q_SLOTS:
 void TestHelpers::runQueryAndDistinctChoices() {
     TestDatabase t;
     Query& q = t.dm().ADOQuery1;
-    QCOMPARE(RunCommand(q, QStringLiteral("insert into userdb values (?, ?)"), {QStringLiteral("收银员"), QStringLiteral("1")}), 1);
-    RunCommand(q, QStringLiteral("insert into userdb values (?, ?)"), {QStringLiteral("收银员"), QStringLiteral("2")});
+    QCOMPARE(RunCommand(q, QStringLiteral("insert into userdb values (?, ?)"),
+                        {QStringLiteral("收银员"), QStringLiteral("1")}),
+             1);
+    RunCommand(q, QStringLiteral("insert into userdb values (?, ?)"),
+               {QStringLiteral("收银员"), QStringLiteral("2")});
     RunCommand(q, QStringLiteral("insert into userdb values (?, ?)"), {QVariant(), QStringLiteral("3")});
-    RunQuery(q, QStringLiteral("select count(*) as n from userdb where username=?"), {QStringLiteral("收银员")});
+    RunQuery(q, QStringLiteral("select count(*) as n from userdb where username=?"),
+             {QStringLiteral("收银员")});
     QCOMPARE(q.FieldByName(QStringLiteral("n")).AsInteger(), 2);
 
     QComboBox box;
@@ -131,7 +135,8 @@ void TestHelpers::tamperedHashIsRefusedQuickly() {
         QCOMPARE(VerifyPassword(tampered, QStringLiteral("847")), PasswordCheck::Wrong);
         QVERIFY(timer.elapsed() < 50);
     }
-    QCOMPARE(VerifyPassword(QStringLiteral("$argon2id$garbage"), QStringLiteral("847")), PasswordCheck::Wrong);
+    QCOMPARE(VerifyPassword(QStringLiteral("$argon2id$garbage"), QStringLiteral("847")),
+             PasswordCheck::Wrong);
 }
 
 POS_WIDGET_TEST_MAIN(TestHelpers)

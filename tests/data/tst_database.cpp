@@ -35,7 +35,8 @@ QStringList LettersList(char from, char to) {
     return names;
 }
 
-void AddProduct(Connection& db, const QString& code, const QString& name, double price, const QString& category) {
+void AddProduct(Connection& db, const QString& code, const QString& name, double price,
+                const QString& category) {
     db.Exec(QStringLiteral("insert into sp (商品编码,商品名称,销售单价,商品类别) values (?,?,?,?)"),
             {code, name, price, category});
 }
@@ -70,8 +71,9 @@ void TestDatabaseLayer::fileIsEncryptedAndOpensOnlyWithTheKey() {
 
     Connection again;
     again.Open(t.Path());
-    QCOMPARE(again.Scalar(QStringLiteral("select count(*) from userdb where username=?"),
-                          {QString::fromUtf8(kSuperAdmin)})
+    QCOMPARE(again
+                 .Scalar(QStringLiteral("select count(*) from userdb where username=?"),
+                         {QString::fromUtf8(kSuperAdmin)})
                  .toInt(),
              1);
     QCOMPARE(again.Scalar(QStringLiteral("pragma user_version")).toInt(), kSchemaVersion);
@@ -99,7 +101,8 @@ void TestDatabaseLayer::refusedFilesAreNeverTouched() {
     }
     const QByteArray before = FileHash(path);
     Connection db;
-    const QByteArray key = kind == QLatin1String("wrongkey") ? QByteArray("pelmok.zqb") : QByteArray(kDatabaseKey);
+    const QByteArray key =
+        kind == QLatin1String("wrongkey") ? QByteArray("pelmok.zqb") : QByteArray(kDatabaseKey);
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, db.Open(path, Connection::Mode::OpenExisting, key));
     QVERIFY(!db.IsOpen());
     QCOMPARE(FileHash(path), before);
@@ -114,23 +117,24 @@ void TestDatabaseLayer::refusedFilesAreNeverTouched() {
 void TestDatabaseLayer::schemaHasEveryColumnInOrder() {
     TestDatabase t;
     QCOMPARE(ColumnsOf(t.db(), QStringLiteral("sp")),
-             QStringList({"商品编码", "商品类别", "商品名称", "规格型号", "进货单价", "销售单价", "会员价", "单位",
-                          "供货商", "ghspy", "sppy", "lbpy"}));
-    const QStringList data = QStringList{"id"} + LettersList('a', 'i') + QStringList{"z"} + Sequence({}, 1, 9) +
-                             QStringList{"day1", "day6"};
+             QStringList({"商品编码", "商品类别", "商品名称", "规格型号", "进货单价", "销售单价", "会员价",
+                          "单位", "供货商", "ghspy", "sppy", "lbpy"}));
+    const QStringList data = QStringList{"id"} + LettersList('a', 'i') + QStringList{"z"} +
+                             Sequence({}, 1, 9) + QStringList{"day1", "day6"};
     QCOMPARE(ColumnsOf(t.db(), QStringLiteral("data")), data);
-    const QStringList data1 =
-        QStringList{"ID"} + LettersList('a', 'z') + Sequence({}, 1, 9) + Sequence("day", 1, 6) + QStringList{"a5"};
+    const QStringList data1 = QStringList{"ID"} + LettersList('a', 'z') + Sequence({}, 1, 9) +
+                              Sequence("day", 1, 6) + QStringList{"a5"};
     QCOMPARE(ColumnsOf(t.db(), QStringLiteral("data1")), data1);
-    const QStringList data3 = QStringList{"ID"} + LettersList('a', 'z') + Sequence({}, 1, 9) + Sequence("day", 1, 6);
+    const QStringList data3 =
+        QStringList{"ID"} + LettersList('a', 'z') + Sequence({}, 1, 9) + Sequence("day", 1, 6);
     QCOMPARE(ColumnsOf(t.db(), QStringLiteral("data3")), data3);
     QCOMPARE(ColumnsOf(t.db(), QStringLiteral("userdb")), QStringList({"username", "passwd"}));
     QCOMPARE(ColumnsOf(t.db(), QStringLiteral("rz")), QStringList({"id", "username", "btime", "jtime"}));
 
     const auto types = TableColumns(t.db(), QStringLiteral("data1"));
     QCOMPARE(types[1].type, ColumnType::Text);
-    QCOMPARE(types[27].type, ColumnType::Real);  // [1]
-    QCOMPARE(types[36].type, ColumnType::Date);  // day1
+    QCOMPARE(types[27].type, ColumnType::Real);     // [1]
+    QCOMPARE(types[36].type, ColumnType::Date);     // day1
     QCOMPARE(types[42].type, ColumnType::Integer);  // a5
     // The product code lookup uses an index.
     Query plan(t.db(), QStringLiteral("explain query plan select * from sp where 商品编码=?"));
@@ -152,8 +156,9 @@ void TestDatabaseLayer::numberedAndChineseColumnsInStatements() {
         lines.Post();
     }
     Query& q = t.dm().ADOQuery7;
-    q.SetSQL(QStringLiteral("select c, sum([2]) as 总量, sum([6]) as 金额 from data where [2]>=? group by c order by "
-                            "sum([6]) desc"),
+    q.SetSQL(QStringLiteral(
+                 "select c, sum([2]) as 总量, sum([6]) as 金额 from data where [2]>=? group by c order by "
+                 "sum([6]) desc"),
              {1});
     q.Open();
     QCOMPARE(q.RecordCount(), 2);
@@ -164,8 +169,10 @@ void TestDatabaseLayer::numberedAndChineseColumnsInStatements() {
     AddProduct(t.db(), QStringLiteral("690"), QStringLiteral("矿泉水"), 2, QStringLiteral("饮料"));
     AddProduct(t.db(), QStringLiteral("691"), QStringLiteral("可乐"), 3, QStringLiteral("饮料"));
     AddProduct(t.db(), QStringLiteral("692"), QStringLiteral("牙膏"), 9.9, QStringLiteral("日用品"));
-    q.SetSQL(QStringLiteral("select 商品类别, count(*) as 数量 from sp where 销售单价>? group by 商品类别 order by 商品类别"),
-             {0});
+    q.SetSQL(
+        QStringLiteral(
+            "select 商品类别, count(*) as 数量 from sp where 销售单价>? group by 商品类别 order by 商品类别"),
+        {0});
     q.Open();
     QCOMPARE(q.RecordCount(), 2);
     q.Last();
@@ -192,16 +199,19 @@ void TestDatabaseLayer::datePartsAndLikeOnDates() {
         sales.Post();
     }
     Query& q = t.dm().ADOQuery9;
-    q.SetSQL(QStringLiteral("select year(day1) as y, month(day1) as m, day(day1) as d from data3 order by ID"));
+    q.SetSQL(
+        QStringLiteral("select year(day1) as y, month(day1) as m, day(day1) as d from data3 order by ID"));
     q.Open();
     QCOMPARE(q.FieldByName(QStringLiteral("y")).AsInteger(), 2026);
     QCOMPARE(q.FieldByName(QStringLiteral("m")).AsInteger(), 3);
     QCOMPARE(q.FieldByName(QStringLiteral("d")).AsInteger(), 9);
-    QCOMPARE(t.Count(QStringLiteral("data3"), QStringLiteral("day1 like ?"), {QStringLiteral("2026-12%")}), 1);
+    QCOMPARE(t.Count(QStringLiteral("data3"), QStringLiteral("day1 like ?"), {QStringLiteral("2026-12%")}),
+             1);
     QCOMPARE(t.Count(QStringLiteral("data3"), QStringLiteral("day1>=? and day1<=?"),
                      {QStringLiteral("2025-12-01"), QStringLiteral("2026-03-31")}),
              2);
-    QCOMPARE(t.Count(QStringLiteral("data3"), QStringLiteral("year(day1)=? and month(day1)=?"), {2025, 12}), 1);
+    QCOMPARE(t.Count(QStringLiteral("data3"), QStringLiteral("year(day1)=? and month(day1)=?"), {2025, 12}),
+             1);
     QVERIFY(t.db().Scalar(QStringLiteral("select year(?)"), {QStringLiteral("不是日期")}).isNull());
 
     sales.Append();
@@ -213,9 +223,10 @@ void TestDatabaseLayer::datePartsAndLikeOnDates() {
 void TestDatabaseLayer::hostileTextRoundTrips() {
     TestDatabase t;
     const QString nul = QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b");
-    const QStringList texts = {QStringLiteral("it's"), QStringLiteral("'; delete from sp; --"),
-                               QStringLiteral("back\\slash"), QStringLiteral("100%"), QStringLiteral("a_b"), nul,
-                               QString(10000, QChar(u'字')), QStringLiteral("\"双引号\"")};
+    const QStringList texts = {QStringLiteral("it's"),        QStringLiteral("'; delete from sp; --"),
+                               QStringLiteral("back\\slash"), QStringLiteral("100%"),
+                               QStringLiteral("a_b"),         nul,
+                               QString(10000, QChar(u'字')),  QStringLiteral("\"双引号\"")};
     Table& products = t.dm().ADOTable4;
     for (const QString& text : texts) {
         products.Append();
@@ -242,7 +253,9 @@ void TestDatabaseLayer::tablePostConvertsOrWritesNothing() {
     lines.Set(QStringLiteral("2"), QStringLiteral("."));
     lines.Set(QStringLiteral("1"), QStringLiteral(""));
     const qint64 id = lines.Post();
-    QCOMPARE(t.Count(QStringLiteral("data"), QStringLiteral("id=? and [4]=2.5 and [2]=0 and [1] is null"), {id}), 1);
+    QCOMPARE(
+        t.Count(QStringLiteral("data"), QStringLiteral("id=? and [4]=2.5 and [2]=0 and [1] is null"), {id}),
+        1);
 
     lines.Append();
     lines.Set(QStringLiteral("a"), QStringLiteral("可乐"));
@@ -255,7 +268,8 @@ void TestDatabaseLayer::tablePostConvertsOrWritesNothing() {
         QCOMPARE(error.Message(), QStringLiteral("'1.2.' is not a valid floating point value"));
     }
     QCOMPARE(t.Count(QStringLiteral("data")), 1);
-    QVERIFY_THROWS_EXCEPTION(EDatabaseError, lines.Set(QStringLiteral("a"), QStringLiteral("x")));  // not appending
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError,
+                             lines.Set(QStringLiteral("a"), QStringLiteral("x")));  // not appending
     lines.Append();
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, lines.Set(QStringLiteral("没有的字段"), 1));
 }
@@ -299,8 +313,8 @@ void TestDatabaseLayer::editAndDeleteTheCurrentRow() {
     q.UpdateCurrent(QStringLiteral("data"), {{QStringLiteral("2"), QStringLiteral("4")}});
     QCOMPARE(q.FieldByName(QStringLiteral("2")).AsFloat(), 4.0);
     QCOMPARE(t.Count(QStringLiteral("data"), QStringLiteral("a=? and [2]=4"), {QStringLiteral("二")}), 1);
-    QVERIFY_THROWS_EXCEPTION(EConvertError,
-                             q.UpdateCurrent(QStringLiteral("data"), {{QStringLiteral("2"), QStringLiteral("x")}}));
+    QVERIFY_THROWS_EXCEPTION(
+        EConvertError, q.UpdateCurrent(QStringLiteral("data"), {{QStringLiteral("2"), QStringLiteral("x")}}));
     QCOMPARE(t.Count(QStringLiteral("data"), QStringLiteral("[2]=4")), 1);
 
     q.DeleteCurrent(QStringLiteral("data"));

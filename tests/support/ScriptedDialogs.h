@@ -14,7 +14,8 @@ public:
     ~ScriptedDialogs() override;
 
     // The next dialog must be of this kind and its text must contain `text`.
-    ScriptedDialogs& Expect(Dialogs::Kind kind, const QString& text, bool accept = true, const QString& value = {});
+    ScriptedDialogs& Expect(Dialogs::Kind kind, const QString& text, bool accept = true,
+                            const QString& value = {});
     // Shorthands for the common boxes.
     ScriptedDialogs& ExpectMessage(const QString& text) { return Expect(Dialogs::Kind::Message, text); }
     ScriptedDialogs& ExpectWarning(const QString& text) { return Expect(Dialogs::Kind::Warning, text); }

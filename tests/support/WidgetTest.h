@@ -18,11 +18,11 @@ inline void TypeText(QWidget* widget, const QString& text) {
     }
 }
 
-#define POS_WIDGET_TEST_MAIN(TestClass)                                                       \
-    int main(int argc, char** argv) {                                                         \
-        QTemporaryDir settings;                                                               \
+#define POS_WIDGET_TEST_MAIN(TestClass)                                                     \
+    int main(int argc, char** argv) {                                                       \
+        QTemporaryDir settings;                                                             \
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path()); \
-        TApplication app(argc, argv);                                                         \
-        TestClass test;                                                                       \
-        return QTest::qExec(&test, argc, argv);                                               \
+        TApplication app(argc, argv);                                                       \
+        TestClass test;                                                                     \
+        return QTest::qExec(&test, argc, argv);                                             \
     }

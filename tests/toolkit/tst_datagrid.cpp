@@ -11,10 +11,10 @@
 #include "common/Application.h"
 #include "data/Errors.h"
 #include "data/Numbers.h"
-#include "tests/support/TestDatabase.h"
 #include "tests/support/MemoryDataset.h"
-#include "toolkit/DataGrid.h"
+#include "tests/support/TestDatabase.h"
 #include "tests/support/WidgetTest.h"
+#include "toolkit/DataGrid.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "common/Clock.h"
 #include "data/DataSource.h"
 #include "data/Dataset.h"
+#include "tests/support/MemoryDataset.h"
 #include "tests/support/Printouts.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WidgetTest.h"
-#include "tests/support/MemoryDataset.h"
 #include "toolkit/DataGrid.h"
 #include "toolkit/GridExporter.h"
 

@@ -6,9 +6,9 @@
 
 #include "data/DataSource.h"
 #include "data/Dataset.h"
+#include "tests/support/MemoryDataset.h"
 #include "tests/support/Printouts.h"
 #include "tests/support/WidgetTest.h"
-#include "tests/support/MemoryDataset.h"
 #include "toolkit/DataGrid.h"
 #include "toolkit/GridPrinter.h"
 #include "toolkit/PrintPreview.h"

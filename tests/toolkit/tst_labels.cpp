@@ -5,9 +5,9 @@
 #include <QtTest>
 
 #include "data/Dataset.h"
+#include "tests/support/MemoryDataset.h"
 #include "tests/support/Printouts.h"
 #include "tests/support/WidgetTest.h"
-#include "tests/support/MemoryDataset.h"
 #include "toolkit/LabelReport.h"
 
 class TestLabels : public QObject {

@@ -15,10 +15,10 @@
 #include "data/Schema.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/WidgetTest.h"
 #include "users/PasswordBox.h"
 #include "users/changepass.h"
 #include "users/usergl.h"
-#include "tests/support/WidgetTest.h"
 
 namespace {
 
