@@ -244,8 +244,8 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
         skin->setObjectName(QStringLiteral("skinAction%1").arg(i));
         connect(skin, &QAction::triggered, this, [this, i] { ChooseSkin(i); });
     }
-    ToolButton(QStringLiteral("设 置"))->setMenu(m_settingsMenu);
-    ToolButton(QStringLiteral("设 置"))->setPopupMode(QToolButton::InstantPopup);
+    ToolButton(QStringLiteral("settingsButton"))->setMenu(m_settingsMenu);
+    ToolButton(QStringLiteral("settingsButton"))->setPopupMode(QToolButton::InstantPopup);
 
     m_supportMenu = new QMenu(this);
     m_supportMenu->setObjectName(QStringLiteral("supportMenu"));
@@ -257,15 +257,15 @@ void TMainForm::BuildToolbar(QWidget* parent, QHBoxLayout* row) {
     m_supportMenu->addAction(QString::fromUtf8(kSupportContact))
         ->setObjectName(QStringLiteral("contactAction"));
     m_supportMenu->addAction(QStringLiteral("关于..."))->setObjectName(QStringLiteral("aboutAction"));
-    ToolButton(QStringLiteral("技术支持"))->setMenu(m_supportMenu);
-    ToolButton(QStringLiteral("技术支持"))->setPopupMode(QToolButton::InstantPopup);
+    ToolButton(QStringLiteral("supportButton"))->setMenu(m_supportMenu);
+    ToolButton(QStringLiteral("supportButton"))->setPopupMode(QToolButton::InstantPopup);
 
     row->addWidget(bar, 1, Qt::AlignTop);
 }
 
-QToolButton* TMainForm::ToolButton(const QString& caption) const {
+QToolButton* TMainForm::ToolButton(const QString& name) const {
     for (QToolButton* button : m_toolButtons)
-        if (button->text() == caption) return button;
+        if (button->objectName() == name) return button;
     return nullptr;
 }
 
@@ -290,7 +290,7 @@ void TMainForm::BuildCheckout() {
     m_cart = new Cart(m_dm, *this, m_entry, m_totalLabel, m_countLabel, *m_saleGrid);
     m_payment = new PaymentPanel(this, m_dm.ADOConnection1, *this, m_counters, *m_saleGrid, m_entry);
 
-    connect(ToolButton(QStringLiteral("结 账")), &QToolButton::clicked, m_payment,
+    connect(ToolButton(QStringLiteral("settleButton")), &QToolButton::clicked, m_payment,
             &PaymentPanel::OpenPayment);
     BuildSettleMenu();
     WireReceiptPrinter();
@@ -323,12 +323,12 @@ void TMainForm::BuildCheckout() {
     connect(m_payment, &PaymentPanel::SaleMissing, m_cart, &Cart::ReloadSaleGrid);
     connect(m_payment, &PaymentPanel::Cancelled, m_linePanel, [this] { m_linePanel->SetSaveEnabled(false); });
     m_form2 = new TForm2(m_dm.ADOQuery15, this);
-    connect(ToolButton(QStringLiteral("销售单")), &QToolButton::clicked, this, [this] { PrintSlip(); });
+    connect(ToolButton(QStringLiteral("slipButton")), &QToolButton::clicked, this, [this] { PrintSlip(); });
 }
 
 // A click on 结账 still settles; holding it down shows the menu, and F9 works anywhere on the desk.
 void TMainForm::BuildSettleMenu() {
-    QToolButton* settle = ToolButton(QStringLiteral("结 账"));
+    QToolButton* settle = ToolButton(QStringLiteral("settleButton"));
     auto* menu = new QMenu(settle);
     menu->setObjectName(QStringLiteral("settleMenu"));
     QAction* reprint = menu->addAction(QStringLiteral("重打小票"));

@@ -71,7 +71,8 @@ public:
     QLabel* SaleNumberLabel() const { return m_saleNumberLabel; }
     QLabel* StatusPanel(int index) const { return m_statusPanels[index]; }
     QVBoxLayout* SaleGridArea() const { return m_saleGridArea; }
-    QToolButton* ToolButton(const QString& caption) const;
+    // A toolbar button by its object name ("settleButton", "slipButton", ...).
+    QToolButton* ToolButton(const QString& name) const;
     QPushButton* LookupButton() const { return m_lookupButton; }  // "商品..." beside the entry field
     QMenu* SettingsMenu() const { return m_settingsMenu; }
     QMenu* SupportMenu() const { return m_supportMenu; }

@@ -844,7 +844,7 @@ void SlipScenario(const QString& path, int runs) {
     const Timing ours = Measure(
         runs, [&](int) { slip->close(); },
         [&](int) {
-            desk.form->ToolButton(QStringLiteral("销售单"))->click();
+            desk.form->ToolButton(QStringLiteral("slipButton"))->click();
             slip->grab();
         });
     if (slip->Pages().size() < 6) fprintf(stderr, "slip: only %d pages\n", int(slip->Pages().size()));

@@ -132,7 +132,7 @@ void TestPayment::refusedConfirmationsStoreNothing() {
     CheckoutFixture f;
     ScriptedDialogs dialogs;
     RingUpSale(f, dialogs);
-    f.form->ToolButton(QStringLiteral("结 账"))->click();
+    f.form->ToolButton(QStringLiteral("settleButton"))->click();
     PaymentPanel* panel = f.form->Payment();
     if (cash.isEmpty())
         panel->CashBox()->clear();
@@ -156,7 +156,7 @@ void TestPayment::emptySaleAndZeroTotal() {
     CheckoutFixture f;
     ScriptedDialogs dialogs;
     PaymentPanel* panel = f.form->Payment();
-    f.form->ToolButton(QStringLiteral("结 账"))->click();
+    f.form->ToolButton(QStringLiteral("settleButton"))->click();
     QCOMPARE(panel->TotalBox()->text(), QStringLiteral("0.00"));
     dialogs.ExpectMessage(QStringLiteral("请先进行商品销售！"));
     panel->ConfirmPayment();

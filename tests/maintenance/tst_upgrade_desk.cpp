@@ -99,7 +99,7 @@ void TestUpgradeDesk::ClickUpgrade() {
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(upgrade).center());
     });
     poll.start(50);
-    QTest::mouseClick(m_form->ToolButton(QStringLiteral("技术支持")), Qt::LeftButton);
+    QTest::mouseClick(m_form->ToolButton(QStringLiteral("supportButton")), Qt::LeftButton);
     QTRY_VERIFY(clicked);
 }
 

@@ -43,7 +43,7 @@ void RingUpTwoLines(CheckoutFixture& f) {
 }
 
 void OpenSlip(CheckoutFixture& f) {
-    QTest::mouseClick(f.form->ToolButton(QStringLiteral("销售单")), Qt::LeftButton);
+    QTest::mouseClick(f.form->ToolButton(QStringLiteral("slipButton")), Qt::LeftButton);
     QVERIFY(f.form->Form2()->isVisible());
 }
 
