@@ -152,6 +152,17 @@ void TestGridExport::leavesFilesAloneWhenNothingIsWritten() {
         VERIFY_DIALOGS(dialogs);
         untouched();
     }
+    // A list longer than a sheet holds (with the lines above the titles) is refused before
+    // anything is written, rather than cut short by the library with a success.
+    {
+        std::vector<Dataset::Row> rows(size_t(GridExporter::kMaxSheetRows), Dataset::Row{"1", {}, {}, {}});
+        f.Load(std::move(rows));
+        ScriptedDialogs dialogs;
+        dialogs.Expect(Dialogs::Kind::Warning, QStringLiteral("超过 Excel 的最大行数"));
+        QCOMPARE(GridExporter(f.grid, Settings()).ExportTo(file), ExportResult::Failed);
+        VERIFY_DIALOGS(dialogs);
+        untouched();
+    }
     // "x.xls" typed in the dialog is written as x.xlsx, and the question names that file.
     f.Load({{"1", "可乐", 2.5, ""}});
     WriteFile(f.File("x.xlsx"), old);
