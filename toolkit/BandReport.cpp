@@ -105,13 +105,13 @@ private:
     bool m_tableOpen = false;
 };
 
-QFont DeviceFont(const ReportFont& spec) {
+QFont DeviceFont(const ReportFont& wanted) {
     QFont font;
-    font.setFamilies(spec.latinFamily.isEmpty() ? QStringList{spec.family}
-                                                : QStringList{spec.latinFamily, spec.family});
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setUnderline(spec.underline);
+    font.setFamilies(wanted.latinFamily.isEmpty() ? QStringList{wanted.family}
+                                                  : QStringList{wanted.latinFamily, wanted.family});
+    font.setPointSizeF(wanted.points);
+    font.setBold(wanted.bold);
+    font.setUnderline(wanted.underline);
     return font;
 }
 

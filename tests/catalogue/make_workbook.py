@@ -17,11 +17,11 @@ import zipfile
 from xml.sax.saxutils import escape
 
 
-def write_xlsx(spec):
+def write_xlsx(description):
     import openpyxl
     book = openpyxl.Workbook()
     book.remove(book.active)
-    for sheet in spec["sheets"]:
+    for sheet in description["sheets"]:
         ws = book.create_sheet(sheet["name"])
         for r, row in enumerate(sheet["rows"], start=1):
             for c, value in enumerate(row or [], start=1):
@@ -30,14 +30,14 @@ def write_xlsx(spec):
                 if isinstance(value, dict):
                     value = "=" + value["formula"]
                 ws.cell(row=r, column=c, value=value)
-    book.save(spec["path"])
-    if spec.get("shared") or spec.get("cached"):
-        rewrite_xlsx(spec)
+    book.save(description["path"])
+    if description.get("shared") or description.get("cached"):
+        rewrite_xlsx(description)
 
 
-def rewrite_xlsx(spec):
+def rewrite_xlsx(description):
     """Turns inline strings into shared ones and fills formula values, as Excel itself writes."""
-    path = spec["path"]
+    path = description["path"]
     with zipfile.ZipFile(path) as old:
         parts = {name: old.read(name) for name in old.namelist()}
     strings = []
@@ -50,12 +50,12 @@ def rewrite_xlsx(spec):
 
     for name in [n for n in parts if n.startswith("xl/worksheets/")]:
         xml = parts[name].decode()
-        if spec.get("shared"):
+        if description.get("shared"):
             xml = re.sub(r'<c r="([A-Z]+\d+)" t="inlineStr"><is><t(?: [^>]*)?>(.*?)</t></is></c>', shared, xml)
-        for ref, value in (spec.get("cached") or {}).items():
+        for ref, value in (description.get("cached") or {}).items():
             xml = re.sub(r'(<c r="%s"[^>]*><f>.*?</f>)<v\s*/?>(</v>)?' % ref, r"\g<1><v>%s</v>" % value, xml)
         parts[name] = xml.encode()
-    if spec.get("shared"):
+    if description.get("shared"):
         # Each string as two rich-text runs plus a phonetic guide that is not part of the text.
         items = "".join(
             '<si><r><t xml:space="preserve">%s</t></r><r><t xml:space="preserve">%s</t></r>'
@@ -80,10 +80,10 @@ def rewrite_xlsx(spec):
             new.writestr(name, data)
 
 
-def write_xls(spec):
+def write_xls(description):
     import xlwt
     book = xlwt.Workbook(encoding="utf-8")
-    for sheet in spec["sheets"]:
+    for sheet in description["sheets"]:
         ws = book.add_sheet(sheet["name"])
         for r, row in enumerate(sheet["rows"]):
             for c, value in enumerate(row or []):
@@ -92,7 +92,7 @@ def write_xls(spec):
                 if isinstance(value, dict):
                     value = xlwt.Formula(value["formula"])
                 ws.write(r, c, value)
-    book.save(spec["path"])
+    book.save(description["path"])
 
 
 def main():
@@ -100,12 +100,12 @@ def main():
     writers = {"xlsx": write_xlsx, "xls": write_xls}
     if sys.argv[1:] == ["--serve"]:
         for line in sys.stdin:
-            spec = json.loads(line)
-            writers[spec["format"]](spec)
+            description = json.loads(line)
+            writers[description["format"]](description)
             print("ok", flush=True)
         return
-    spec = json.load(sys.stdin)
-    writers[spec["format"]](spec)
+    description = json.load(sys.stdin)
+    writers[description["format"]](description)
 
 
 if __name__ == "__main__":

@@ -30,7 +30,7 @@ QJsonArray Rows(const QString& json) { return QJsonDocument::fromJson(json.toUtf
 // Writes a workbook with the fixture script, kept running so Python starts once; extra keys
 // ("shared", "cached") pass through.
 QString MakeWorkbook(const QString& path, const QString& format, const QJsonArray& rows,
-                     const QString& sheet = QStringLiteral("tavlin"), QJsonObject spec = {}) {
+                     const QString& sheet = QStringLiteral("tavlin"), QJsonObject description = {}) {
     static QProcess* python = [] {
         auto* process = new QProcess;
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -38,11 +38,11 @@ QString MakeWorkbook(const QString& path, const QString& format, const QJsonArra
                        {QStringLiteral(MAKE_WORKBOOK), QStringLiteral("--serve")});
         return process;
     }();
-    spec[QStringLiteral("path")] = path;
-    spec[QStringLiteral("format")] = format;
-    spec[QStringLiteral("sheets")] =
+    description[QStringLiteral("path")] = path;
+    description[QStringLiteral("format")] = format;
+    description[QStringLiteral("sheets")] =
         QJsonArray{QJsonObject{{QStringLiteral("name"), sheet}, {QStringLiteral("rows"), rows}}};
-    python->write(QJsonDocument(spec).toJson(QJsonDocument::Compact) + '\n');
+    python->write(QJsonDocument(description).toJson(QJsonDocument::Compact) + '\n');
     while (!python->canReadLine() && python->waitForReadyRead(-1)) {
     }
     if (python->readLine().trimmed() != "ok") qWarning() << "the fixture script failed on" << path;
