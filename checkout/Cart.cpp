@@ -69,9 +69,9 @@ void Cart::AddProductByCode() {
         return;
     }
     const QString entryText = m_entry->text();
-    Query product(m_dm.ADOConnection1, QStringLiteral("select * from sp where %1=?").arg(ProductCol::Code),
-                  true);
-    product.SetSQL(product.SQL(), {entryText.trimmed()});
+    Query product(m_dm.ADOConnection1, {}, true);
+    product.SetSQL(QStringLiteral("select * from sp where %1=?").arg(ProductCol::Code),
+                   {entryText.trimmed()});
     product.Open();
     if (product.IsEmpty()) {
         m_entry->clear();  // an unknown code is dropped without a message

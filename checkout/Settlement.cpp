@@ -83,10 +83,11 @@ ReceiptData LastSaleReceipt(Connection& db, const QTime& printTime) {
     receipt.change = money(Change);
     receipt.reprint = true;
 
-    Query lines(db, QStringLiteral("select %1, [%2], [%3] from data1 where %4=? order by %5")
-                        .arg(LineCol::Name, LineCol::Quantity, LineCol::Amount, LineCol::SaleNumber,
-                             LineCol::SoldLineId));
-    lines.SetSQL(lines.SQL(), {receipt.saleNumber});
+    Query lines(db, {}, true);
+    lines.SetSQL(
+        QStringLiteral("select %1, [%2], [%3] from data1 where %4=? order by %5")
+            .arg(LineCol::Name, LineCol::Quantity, LineCol::Amount, LineCol::SaleNumber, LineCol::SoldLineId),
+        {receipt.saleNumber});
     lines.Open();
     for (lines.First(); !lines.Eof(); lines.Next())
         receipt.items.push_back({lines.FieldByName(LineCol::Name).AsString(),

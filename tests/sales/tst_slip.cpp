@@ -17,6 +17,7 @@
 #include "tests/checkout/CheckoutFixture.h"
 #include "tests/support/PdfInk.h"
 #include "tests/support/PrintQueue.h"
+#include "tests/support/Printouts.h"
 #include "tests/support/WidgetTest.h"
 
 namespace {
@@ -55,12 +56,7 @@ QString Readable(const QString& text) {
         .replace(QChar(0x2EA0), QStringLiteral("民"));
 }
 
-QString PdfText(const QString& pdf) {
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!text.waitForFinished(20000)) return {};
-    return Readable(QString::fromUtf8(text.readAllStandardOutput()));
-}
+QString SlipText(const QString& pdf) { return Readable(PdfText(pdf)); }
 
 QStringList DetailNames(const ReportPage& page) {
     QStringList names;
@@ -145,7 +141,7 @@ void TestSlip::previewAndPdf() {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
     QVERIFY(slip->PrintTo(printer));
-    const QString text = PdfText(pdf);
+    const QString text = SlipText(pdf);
     for (const QString& expected :
          {QStringLiteral("晨岚商贸销售单"), QStringLiteral("单 号：") + number.trimmed(),
           QStringLiteral("开单日期：2026-12-11"), QStringLiteral("（大写） 贰拾伍元伍角叁分"),
